@@ -8,7 +8,12 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    ruvento::ApplyAppearance(app);
     ruvento::MessageBoxSeam messages;
-    return ruvento::RunProgram(app, ruvento::ApplicationPath(), messages,
-                               [&messages] { return std::make_unique<ruvento::frmAmain>(messages); });
+    return ruvento::RunProgram(app, ruvento::ApplicationPath(), messages, [&messages] {
+        auto window = std::make_unique<ruvento::frmAmain>(messages);
+        // Messages of the window open over it.
+        messages.setParent(window.get());
+        return window;
+    });
 }

@@ -2,7 +2,8 @@
 
 #include "message.h"
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
 namespace ruvento {
 
@@ -18,7 +19,7 @@ public:
     void ShowMessage(const QString &text, MessageIcon icon, const QString &caption) override;
 
 private:
-    QWidget *m_parent;
+    QPointer<QWidget> m_parent;
 };
 
 } // namespace ruvento
