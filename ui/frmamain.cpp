@@ -127,14 +127,14 @@ void paint(QWidget &widget, const ControlRow &row)
 {
     QPalette palette = widget.palette();
     if (!row.back.isSystem()) {
-        palette.setColor(QPalette::Window, row.back.toQColor());
-        palette.setColor(QPalette::Button, row.back.toQColor());
-        if (row.kind == Kind::KeyBox)
-            palette.setColor(QPalette::Base, row.back.toQColor());
+        const QPalette::ColorRole role = row.kind == Kind::KeyBox ? QPalette::Base
+            : row.kind == Kind::Button                            ? QPalette::Button
+                                                                  : QPalette::Window;
+        palette.setColor(role, row.back.toQColor());
     }
     if (!row.fore.isSystem()) {
-        palette.setColor(QPalette::WindowText, row.fore.toQColor());
-        palette.setColor(QPalette::Text, row.fore.toQColor());
+        const bool box = row.kind == Kind::KeyBox || row.kind == Kind::CountBox;
+        palette.setColor(box ? QPalette::Text : QPalette::WindowText, row.fore.toQColor());
     }
     widget.setPalette(palette);
 }
@@ -147,6 +147,9 @@ int typedCharacter(const QKeyEvent &event)
         return KeyAsciiBackspace;
     if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter)
         return KeyAsciiEnter;
+    // Shortcuts such as Ctrl+A or Ctrl+V type nothing, whatever text they carry.
+    if (event.modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
+        return 0;
     const QString text = event.text();
     if (text.isEmpty())
         return 0;

@@ -1,0 +1,64 @@
+#pragma once
+
+// What every window test needs: a program folder of its own with an empty
+// data folder, a window whose messages are recorded instead of shown, and a
+// fixed report time tag.
+
+#include "frmamain.h"
+#include "message.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+namespace ruvento::testing {
+
+struct RecordedMessage
+{
+    QString text;
+    MessageIcon icon;
+    QString caption;
+};
+
+class RecordingSeam final : public MessageSeam
+{
+public:
+    void ShowMessage(const QString &text, MessageIcon icon, const QString &caption) override
+    {
+        messages.push_back({text, icon, caption});
+    }
+    std::vector<RecordedMessage> messages;
+};
+
+inline const QString FixedTimeTag = QStringLiteral("LUN-143005");
+
+struct WindowFixture
+{
+    QTemporaryDir program;
+    RecordingSeam seam;
+    std::unique_ptr<frmAmain> window;
+
+    // Builds, shows and activates a fresh window; false when that fails.
+    bool open()
+    {
+        if (!program.isValid() || !QDir(program.path()).mkpath(QStringLiteral("Shared/Sistemi")))
+            return false;
+        window = std::make_unique<frmAmain>(seam, program.path(), [] { return FixedTimeTag; });
+        window->show();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
+    [[nodiscard]] QString dataFolder() const { return program.path() + QStringLiteral("/Shared/Sistemi/"); }
+};
+
+inline QString focusName()
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+} // namespace ruvento::testing
