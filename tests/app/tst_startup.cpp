@@ -1,3 +1,4 @@
+#include "recordingseam.h"
 #include "startup.h"
 
 #include <QApplication>
@@ -9,27 +10,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace ruvento;
-
-namespace {
-
-struct RecordedMessage
-{
-    QString text;
-    MessageIcon icon;
-    QString caption;
-};
-
-class RecordingSeam final : public MessageSeam
-{
-public:
-    void ShowMessage(const QString &text, MessageIcon icon, const QString &caption) override
-    {
-        messages.push_back({text, icon, caption});
-    }
-    std::vector<RecordedMessage> messages;
-};
-
-} // namespace
+using namespace ruvento::testing;
 
 class tst_Startup final : public QObject
 {

@@ -5,7 +5,7 @@
 // fixed report time tag.
 
 #include "frmamain.h"
-#include "message.h"
+#include "recordingseam.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,26 +13,8 @@
 #include <QTest>
 
 #include <memory>
-#include <vector>
 
 namespace ruvento::testing {
-
-struct RecordedMessage
-{
-    QString text;
-    MessageIcon icon;
-    QString caption;
-};
-
-class RecordingSeam final : public MessageSeam
-{
-public:
-    void ShowMessage(const QString &text, MessageIcon icon, const QString &caption) override
-    {
-        messages.push_back({text, icon, caption});
-    }
-    std::vector<RecordedMessage> messages;
-};
 
 inline const QString FixedTimeTag = QStringLiteral("LUN-143005");
 
