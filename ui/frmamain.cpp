@@ -167,11 +167,11 @@ int digitsAndBackspace(int keyAscii)
 
 } // namespace
 
-void ApplyAppearance(QApplication &app)
+void ApplyAppearance(QApplication & /*app*/)
 {
     QApplication::setStyle(new RuventoStyle);
     QApplication::setWindowIcon(QIcon(u":/ruvento.png"_s));
-    app.setFont(windowFont(WindowFont));
+    QApplication::setFont(windowFont(WindowFont));
 }
 
 frmAmain::frmAmain(MessageSeam &messages, QString applicationPath, TimeTagSource timeTag, QWidget *parent)
@@ -303,7 +303,7 @@ QLineEdit *frmAmain::txtChiave(int index) const
 
 int frmAmain::chiaveIndexOf(const QObject *object) const
 {
-    const auto found = std::find(m_txtChiave.begin(), m_txtChiave.end(), object);
+    const auto *const found = std::find(m_txtChiave.begin(), m_txtChiave.end(), object);
     return found == m_txtChiave.end() ? 0 : static_cast<int>(found - m_txtChiave.begin()) + 1;
 }
 

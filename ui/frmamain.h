@@ -20,6 +20,7 @@ namespace ruvento {
 
 // The one style, icon and font of the program, so that the window's colours
 // show the same on every platform and the message boxes match the window.
+// Taking the application proves there is one to style.
 void ApplyAppearance(QApplication &app);
 
 // The one window of the program: the base row, the number mass and the
