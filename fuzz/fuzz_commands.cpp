@@ -330,20 +330,20 @@ QString decode(std::span<const std::uint8_t> bytes, Encoding encoding)
     return QString::fromUtf8(chars, size);
 }
 
+// The fields in box order: the ten key boxes, txtNumeri, txtCombinazioni.
 void setBoxes(InputTexts &input, std::span<const std::uint8_t> fields, Encoding encoding)
 {
-    std::array<QString *, KeyBoxCount + 2> boxes{};
-    for (std::size_t i = 0; i < input.txtChiave.size(); ++i)
-        boxes[i] = &input.txtChiave[i];
-    boxes[KeyBoxCount] = &input.txtNumeri;
-    boxes[KeyBoxCount + 1] = &input.txtCombinazioni;
-
-    for (QString *box : boxes) {
+    const auto nextField = [&fields, encoding] {
         const auto end = std::find(fields.begin(), fields.end(), std::uint8_t{'|'});
         const auto length = static_cast<std::size_t>(end - fields.begin());
-        *box = decode(fields.first(length), encoding);
+        QString text = decode(fields.first(length), encoding);
         fields = fields.subspan(std::min(length + 1, fields.size()));
-    }
+        return text;
+    };
+    for (QString &key : input.txtChiave)
+        key = nextField();
+    input.txtNumeri = nextField();
+    input.txtCombinazioni = nextField();
 }
 
 } // namespace
