@@ -22,14 +22,15 @@ bool Form_Initialize(const QString &applicationPath, MessageSeam &messages)
     return false;
 }
 
-int RunProgram(QApplication &app, const QString &applicationPath, MessageSeam &messages,
+// The caller's application object runs the loop; taking it proves there is one.
+int RunProgram(QApplication & /*app*/, const QString &applicationPath, MessageSeam &messages,
                const MainWindowFactory &createMainWindow)
 {
     if (!Form_Initialize(applicationPath, messages))
         return 1;
     const std::unique_ptr<QWidget> window = createMainWindow();
     window->show();
-    return app.exec();
+    return QApplication::exec();
 }
 
 } // namespace ruvento

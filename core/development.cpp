@@ -55,7 +55,7 @@ QString FormatRow(const VARIABILI &state, int row)
     const std::span<const qint16> cells =
         state.DevelopmentTable->row(row).first(static_cast<std::size_t>(state.KeyCount));
     QString text;
-    text.reserve(3 * state.KeyCount);
+    text.reserve(3 * qsizetype{state.KeyCount});
     for (qint16 cell : cells)
         appendNumber(text, cell);
     return text;
@@ -66,7 +66,7 @@ QString ListText(const VARIABILI &state)
     if (!TableCoversCounters(state))
         return {};
     QString text;
-    text.reserve(state.TotalCombinations * (3 * state.KeyCount + 1));
+    text.reserve(qsizetype{state.TotalCombinations} * (3 * qsizetype{state.KeyCount} + 1));
     for (int r = 1; r <= state.TotalCombinations; ++r) {
         text.append(FormatRow(state, r).trimmed());
         text.append(u"\r\n");

@@ -26,7 +26,7 @@ VARIABILI developed(const Row &base, qint16 mass, qint16 combinations)
 Row rowOf(const Table &table, int r)
 {
     const auto cells = table.row(r);
-    return Row(cells.begin(), cells.end());
+    return {cells.begin(), cells.end()};
 }
 
 } // namespace
