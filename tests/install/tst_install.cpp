@@ -197,12 +197,15 @@ bool tst_Install::startDisplay()
 {
     // Xvfb picks a free display itself and names it on the descriptor given.
     m_server.start(u"Xvfb"_s,
-                   {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-nolisten"_s, u"tcp"_s,
-                    u"-nolisten"_s, u"unix-abstract"_s});
+                   {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-nolisten"_s, u"tcp"_s});
+    if (!m_server.waitForStarted(StepTimeout))
+        return false;
     QByteArray number;
     QDeadlineTimer deadline(StepTimeout);
-    while (!number.contains('\n') && !deadline.hasExpired() && m_server.waitForReadyRead(500))
+    while (!number.contains('\n') && !deadline.hasExpired() && m_server.state() == QProcess::Running) {
+        m_server.waitForReadyRead(100);
         number += m_server.readAllStandardOutput();
+    }
     if (!number.contains('\n'))
         return false;
     m_display = u':' + QString::fromLatin1(number.trimmed());
