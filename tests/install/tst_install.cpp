@@ -154,6 +154,8 @@ private Q_SLOTS:
     void programShowsItsWindowAndCloses();
     void missingDataFolderEndsWithAMessage_data();
     void missingDataFolderEndsWithAMessage();
+    void reportIsSavedInTheInstalledFolder();
+    void programSearchesNoLibrariesInItsFolder();
 
 private:
     [[nodiscard]] bool startDisplay();
@@ -162,6 +164,8 @@ private:
     // the step timeout.
     [[nodiscard]] QString waitForWindow(qint64 pid, const QString &titlePattern) const;
     [[nodiscard]] bool hasWindow(qint64 pid, const QString &titlePattern) const;
+    // Activates `window` and sends it the xdotool key and type commands.
+    [[nodiscard]] bool send(const QString &window, const QStringList &commands) const;
 
     QTemporaryDir m_root;
     QString m_installed;
@@ -248,6 +252,13 @@ bool tst_Install::hasWindow(qint64 pid, const QString &titlePattern) const
             {u"search"_s, u"--onlyvisible"_s, u"--all"_s, u"--pid"_s, QString::number(pid), u"--name"_s, titlePattern},
             programEnvironment());
     return search.finished && search.exitCode == 0;
+}
+
+bool tst_Install::send(const QString &window, const QStringList &commands) const
+{
+    const Outcome sent =
+        run(u"xdotool"_s, QStringList{u"windowactivate"_s, u"--sync"_s, window} + commands, programEnvironment());
+    return sent.finished && sent.exitCode == 0;
 }
 
 void tst_Install::folderLayout_data()
@@ -508,12 +519,62 @@ void tst_Install::missingDataFolderEndsWithAMessage()
     QVERIFY(!hasWindow(program.processId(), MainWindowTitle));
 
     // Answered from the keyboard, as the box's OK button has the focus.
-    const Outcome answer =
-        run(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, box, u"key"_s, u"Return"_s}, programEnvironment());
-    QVERIFY2(answer.finished && answer.exitCode == 0, qPrintable(answer.err));
+    QVERIFY(send(box, {u"key"_s, u"Return"_s}));
     QVERIFY(program.waitForFinished(StepTimeout));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 1);
+}
+
+void tst_Install::reportIsSavedInTheInstalledFolder()
+{
+    const QDir reports(QDir(m_installed).filePath(u"Shared/Sistemi"_s));
+    QVERIFY(reports.isEmpty());
+    QProcess program;
+    program.setProcessEnvironment(programEnvironment());
+    program.start(QDir(m_installed).filePath(u"ruvento"_s), {});
+    QVERIFY2(program.waitForStarted(StepTimeout), qPrintable(program.errorString()));
+    const auto cleanup = qScopeGuard([&program, &reports] {
+        stop(program);
+        for (const QString &name : reports.entryList(QDir::Files))
+            QFile::remove(reports.filePath(name));
+    });
+    const QString window = waitForWindow(program.processId(), MainWindowTitle);
+    QVERIFY(!window.isEmpty());
+
+    // Keys 88, 3 and 45 in boxes 1 to 3, Tab on to the number mass past the
+    // other seven key boxes, 90 and 4 rows, then SVILUPPA TESTATA; past the
+    // result box lies SALVA. One key command: xdotool reads every word after
+    // "key" as a key name.
+    QStringList typing{u"key"_s, u"--delay"_s, u"20"_s};
+    typing << u"8 8 Tab 3 Tab 4 5"_s.split(u' ') << QStringList(8, u"Tab"_s)
+           << u"9 0 Tab 4 Tab space Tab Tab space"_s.split(u' ');
+    QVERIFY(send(window, typing));
+
+    const QString confirmation = waitForWindow(program.processId(), u"^Ruvento$"_s);
+    QVERIFY(!confirmation.isEmpty());
+    QVERIFY(send(confirmation, {u"key"_s, u"Return"_s}));
+
+    const QStringList saved = reports.entryList(QDir::Files);
+    QCOMPARE(saved.size(), 1);
+    QVERIFY2(saved.first().startsWith(u"[TC "_s) && saved.first().endsWith(u"]-90-03-C04.TXT"_s),
+             qPrintable(saved.first()));
+    QFile report(reports.filePath(saved.first()));
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QCOMPARE(report.readAll(), QByteArray("01 06 48\r\n03 45 88\r\n04 46 89\r\n05 47 90\r\n"));
+
+    QVERIFY(run(u"wmctrl"_s, {u"-i"_s, u"-c"_s, window}, programEnvironment()).finished);
+    QVERIFY(program.waitForFinished(StepTimeout));
+    QCOMPARE(program.exitCode(), 0);
+}
+
+void tst_Install::programSearchesNoLibrariesInItsFolder()
+{
+    // Only the system's libraries: a run path into or above a folder the
+    // user can write to would load whatever library lies there.
+    const Outcome dynamic = run(u"readelf"_s, {u"--dynamic"_s, QDir(m_installed).filePath(u"ruvento"_s)});
+    QVERIFY2(dynamic.finished && dynamic.exitCode == 0, qPrintable(dynamic.err));
+    QVERIFY(dynamic.out.contains(u"NEEDED"_s));
+    QVERIFY2(!dynamic.out.contains(u"RPATH"_s) && !dynamic.out.contains(u"RUNPATH"_s), qPrintable(dynamic.out));
 }
 
 QTEST_GUILESS_MAIN(tst_Install)
