@@ -42,7 +42,8 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/
 pids+=($!)
 for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
 [[ -s "$work/display" ]] || { echo "startup.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 # Every top-level window mapped on the display, stamped the moment the X
@@ -80,7 +81,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 measure "$bare" >/dev/null
 measure "$bare" --label >/dev/null
 measure "$real" >/dev/null
-: >"$work/bare" >"$work/label" >"$work/real"
+for name in bare label real; do : >"$work/$name"; done
 for _ in $(seq "$runs"); do
     measure "$bare" >>"$work/bare"
     measure "$bare" --label >>"$work/label"
