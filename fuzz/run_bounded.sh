@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
 # A bounded libFuzzer run from the seed corpus:
 #   run_bounded.sh FUZZER SEED_CORPUS SECONDS ARTIFACT_DIR
-# RUVENTO_FUZZ_SECONDS in the environment overrides SECONDS.
 # New inputs go to a throw-away folder, never into the repository; a crashing
 # input lands in ARTIFACT_DIR, to be added to the seed corpus with its fix.
 # One summary line on success, the whole log on failure.
 set -euo pipefail
-fuzzer="$1" seeds="$2" seconds="${RUVENTO_FUZZ_SECONDS:-$3}" artifacts="$4"
+fuzzer="$1" seeds="$2" seconds="$3" artifacts="$4"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
