@@ -14,5 +14,5 @@ int main(int argc, char *argv[])
     if (QCoreApplication::arguments().contains(QStringLiteral("--label")))
         new QLabel(QStringLiteral("SVILUPPO TESTATE CICLICHE"), &window);
     window.show();
-    return app.exec();
+    return QApplication::exec();
 }

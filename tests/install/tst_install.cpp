@@ -113,12 +113,12 @@ QString execProgram(const QString &value)
     QString argument;
     for (qsizetype i = 1; i + 1 < unescaped.size(); ++i) {
         const QChar c = unescaped[i];
-        if (c == u'\\' && i + 2 < unescaped.size())
+        const bool hasNext = i + 2 < unescaped.size();
+        // A backslash before any character, and %% for a percent sign.
+        if (hasNext && (c == u'\\' || (c == u'%' && unescaped[i + 1] == u'%')))
             argument += unescaped[++i];
         else if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
             return {}; // must have been escaped
-        else if (c == u'%' && i + 2 < unescaped.size() && unescaped[i + 1] == u'%')
-            argument += unescaped[++i];
         else
             argument += c;
     }
