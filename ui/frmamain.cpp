@@ -170,6 +170,7 @@ int digitsAndBackspace(int keyAscii)
 void ApplyAppearance(QApplication & /*app*/)
 {
     QApplication::setStyle(new RuventoStyle);
+    // Every window of the program, the main one included, takes this icon.
     QApplication::setWindowIcon(QIcon(u":/ruvento.png"_s));
     QApplication::setFont(windowFont(WindowFont));
 }
@@ -184,7 +185,6 @@ frmAmain::frmAmain(MessageSeam &messages, QString applicationPath, TimeTagSource
 {
     setObjectName(u"frmAmain"_s);
     setWindowTitle(u"  SVILUPPO TESTATE CICLICHE"_s);
-    setWindowIcon(QIcon(u":/ruvento.png"_s));
     setFont(windowFont(WindowFont));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Grey.toQColor());
