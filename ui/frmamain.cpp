@@ -72,6 +72,7 @@ struct ControlRow
 };
 
 // Every control of the window, container by container, top to bottom.
+// For Image1 the caption column names its picture among the resources.
 // clang-format off
 constexpr ControlRow Layout[] = {
 //   name                 kind            container       caption                 left  top   width height tab  font        back        fore               align
