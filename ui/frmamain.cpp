@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QHash>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -172,7 +173,11 @@ void ApplyAppearance(QApplication & /*app*/)
 {
     QApplication::setStyle(new RuventoStyle);
     // Every window of the program, the main one included, takes this icon.
-    QApplication::setWindowIcon(QIcon(u":/ruvento.png"_s));
+    // Read as PNG outright: left to guess the format, the reader would load
+    // every image plug-in to ask it.
+    QImageReader icon(u":/ruvento.png"_s, "png");
+    icon.setAutoDetectImageFormat(false);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
     QApplication::setFont(windowFont(WindowFont));
 }
 
