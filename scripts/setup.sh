@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in scripts/packages.txt that are missing.
+# Installs the Debian packages listed in scripts/packages.txt that are missing,
+# and those of scripts/packages-NAME.txt for every NAME given (e.g. windows).
 # Quiet and quick when everything is already there.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
-mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$here/packages.txt" | grep -v '^$')
+lists=("$here/packages.txt")
+for name in "$@"; do
+    lists+=("$here/packages-$name.txt")
+done
+mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "${lists[@]}" | grep -v '^$')
 
 missing=()
 for pkg in "${wanted[@]}"; do
