@@ -49,13 +49,14 @@ void tst_Funzioni::folderExistsOnlyForDirectories()
 
 void tst_Funzioni::dataFolderMapsOnlyTheLiteral()
 {
-    QCOMPARE(DataFolder(u"/opt/ruvento"_s), QDir::toNativeSeparators(u"/opt/ruvento/Shared/Sistemi/"_s));
+    const auto native = [](const QString &path) { return QDir::toNativeSeparators(path); };
+    QCOMPARE(DataFolder(native(u"/opt/ruvento"_s)), native(u"/opt/ruvento/Shared/Sistemi/"_s));
     // At the root the two texts join as they are.
-    QCOMPARE(DataFolder(QDir::toNativeSeparators(u"/"_s)), QDir::toNativeSeparators(u"//Shared/Sistemi/"_s));
-#ifndef Q_OS_WIN
-    // A backslash that belongs to a folder name stays part of that name.
-    QCOMPARE(DataFolder(u"/home/a\\b"_s), u"/home/a\\b/Shared/Sistemi/"_s);
-#endif
+    QCOMPARE(DataFolder(native(u"/"_s)), native(u"//Shared/Sistemi/"_s));
+    // The application path is never touched: a drive root keeps its separator,
+    // and a backslash inside a Linux folder name stays part of that name.
+    QCOMPARE(DataFolder(u"R:\\"_s), u"R:\\"_s + native(u"/Shared/Sistemi/"_s));
+    QCOMPARE(DataFolder(u"/home/a\\b"_s), u"/home/a\\b"_s + native(u"/Shared/Sistemi/"_s));
 }
 
 void tst_Funzioni::timeTag_data()
