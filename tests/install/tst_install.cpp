@@ -2,17 +2,21 @@
 // installed with cmake, packed with cpack, added to the menu by its script,
 // and started under a virtual X display with a small window manager.
 
+#include "desktopdriver.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace ruvento::testing;
 
 namespace {
 
@@ -21,54 +25,8 @@ const QString AppId = QStringLiteral(RUVENTO_APP_ID);
 const QString EntryPath = u"share/applications/"_s + AppId + u".desktop"_s;
 const QString IconPath = u"share/icons/hicolor/48x48/apps/"_s + AppId + u".png"_s;
 const QString MetainfoPath = u"share/metainfo/"_s + AppId + u".metainfo.xml"_s;
-const QString MainWindowTitle = u"SVILUPPO TESTATE CICLICHE"_s;
-
-// Every outside step is bounded; none of them takes more than a few seconds.
-constexpr int StepTimeout = 20000;
-
-struct Outcome
-{
-    bool finished = false;
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Outcome run(const QString &program, const QStringList &arguments,
-            const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
-            const QString &workingDirectory = {})
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(workingDirectory);
-    process.start(program, arguments);
-    Outcome outcome;
-    if (!process.waitForStarted(StepTimeout)) {
-        outcome.err = process.errorString();
-        return outcome;
-    }
-    if (!process.waitForFinished(StepTimeout)) {
-        process.kill();
-        process.waitForFinished();
-    } else {
-        outcome.finished = process.exitStatus() == QProcess::NormalExit;
-    }
-    outcome.exitCode = process.exitCode();
-    outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    outcome.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return outcome;
-}
-
-void stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-}
+const QRegularExpression MainWindowTitle(u"SVILUPPO TESTATE CICLICHE"_s);
+const QRegularExpression MessageBoxTitle(u"^Ruvento$"_s);
 
 // Every path below `root`, relative to it, folders marked with a slash.
 QStringList tree(const QString &root)
@@ -158,21 +116,13 @@ private Q_SLOTS:
     void programSearchesNoLibrariesInItsFolder();
 
 private:
-    [[nodiscard]] bool startDisplay();
-    [[nodiscard]] QProcessEnvironment programEnvironment() const;
-    // The first visible window of `pid` whose title matches, or empty after
-    // the step timeout.
-    [[nodiscard]] QString waitForWindow(qint64 pid, const QString &titlePattern) const;
-    [[nodiscard]] bool hasWindow(qint64 pid, const QString &titlePattern) const;
-    // Activates `window` and sends it the xdotool key and type commands.
-    [[nodiscard]] bool send(const QString &window, const QStringList &commands) const;
+    // Starts the program of `folder` on the display.
+    [[nodiscard]] bool start(QProcess &program, const QString &folder) const;
 
     QTemporaryDir m_root;
     QString m_installed;
     QString m_unpacked;
-    QProcess m_server;
-    QProcess m_windowManager;
-    QString m_display;
+    Desktop m_desktop;
 };
 
 void tst_Install::initTestCase()
@@ -188,77 +138,20 @@ void tst_Install::initTestCase()
     const Outcome install =
         run(QStringLiteral(RUVENTO_CMAKE_COMMAND), {u"--install"_s, BuildDir, u"--prefix"_s, m_installed});
     QVERIFY2(install.finished && install.exitCode == 0, qPrintable(install.err));
-    QVERIFY2(startDisplay(), "no X display with a window manager");
+    QString failure;
+    QVERIFY2(m_desktop.start(&failure), qPrintable(failure));
 }
 
 void tst_Install::cleanupTestCase()
 {
-    stop(m_windowManager);
-    stop(m_server);
+    m_desktop.stop();
 }
 
-bool tst_Install::startDisplay()
+bool tst_Install::start(QProcess &program, const QString &folder) const
 {
-    // Xvfb picks a free display itself and names it on the descriptor given.
-    m_server.start(u"Xvfb"_s,
-                   {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-nolisten"_s, u"tcp"_s});
-    if (!m_server.waitForStarted(StepTimeout))
-        return false;
-    QByteArray number;
-    QDeadlineTimer deadline(StepTimeout);
-    while (!number.contains('\n') && !deadline.hasExpired() && m_server.state() == QProcess::Running) {
-        m_server.waitForReadyRead(100);
-        number += m_server.readAllStandardOutput();
-    }
-    if (!number.contains('\n'))
-        return false;
-    m_display = u':' + QString::fromLatin1(number.trimmed());
-
-    QProcessEnvironment environment = programEnvironment();
-    m_windowManager.setProcessEnvironment(environment);
-    m_windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
-    while (!deadline.hasExpired()) {
-        const Outcome manager = run(u"wmctrl"_s, {u"-m"_s}, environment);
-        if (manager.finished && manager.exitCode == 0)
-            return true;
-        QTest::qWait(100);
-    }
-    return false;
-}
-
-QProcessEnvironment tst_Install::programEnvironment() const
-{
-    // The program finds the real display, not the test's headless platform.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(u"QT_QPA_PLATFORM"_s);
-    environment.remove(u"WAYLAND_DISPLAY"_s);
-    environment.insert(u"DISPLAY"_s, m_display);
-    return environment;
-}
-
-QString tst_Install::waitForWindow(qint64 pid, const QString &titlePattern) const
-{
-    const Outcome search = run(u"xdotool"_s,
-                               {u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--all"_s, u"--pid"_s,
-                                QString::number(pid), u"--name"_s, titlePattern},
-                               programEnvironment());
-    return search.finished ? search.out.section(u'\n', 0, 0).trimmed() : QString();
-}
-
-bool tst_Install::hasWindow(qint64 pid, const QString &titlePattern) const
-{
-    const Outcome search =
-        run(u"xdotool"_s,
-            {u"search"_s, u"--onlyvisible"_s, u"--all"_s, u"--pid"_s, QString::number(pid), u"--name"_s, titlePattern},
-            programEnvironment());
-    return search.finished && search.exitCode == 0;
-}
-
-bool tst_Install::send(const QString &window, const QStringList &commands) const
-{
-    const Outcome sent =
-        run(u"xdotool"_s, QStringList{u"windowactivate"_s, u"--sync"_s, window} + commands, programEnvironment());
-    return sent.finished && sent.exitCode == 0;
+    program.setProcessEnvironment(m_desktop.environment());
+    program.start(QDir(folder).filePath(u"ruvento"_s), {});
+    return program.waitForStarted(HungAfterMs);
 }
 
 void tst_Install::folderLayout_data()
@@ -467,18 +360,16 @@ void tst_Install::programShowsItsWindowAndCloses()
     }
 
     QProcess program;
-    program.setProcessEnvironment(programEnvironment());
-    program.start(QDir(folder).filePath(u"ruvento"_s), {});
-    QVERIFY2(program.waitForStarted(StepTimeout), qPrintable(program.errorString()));
+    QVERIFY2(start(program, folder), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program] { stop(program); });
 
-    const QString window = waitForWindow(program.processId(), MainWindowTitle);
-    QVERIFY2(!window.isEmpty(), qPrintable(QString::fromLocal8Bit(program.readAllStandardError())));
+    QString failure;
+    const WindowId window = m_desktop.waitForWindow(program, MainWindowTitle, &failure);
+    QVERIFY2(window != 0, qPrintable(failure));
 
     // Closed as its user closes it, through the window manager.
-    const Outcome close = run(u"wmctrl"_s, {u"-i"_s, u"-c"_s, window}, programEnvironment());
-    QVERIFY2(close.finished && close.exitCode == 0, qPrintable(close.err));
-    QVERIFY(program.waitForFinished(StepTimeout));
+    QVERIFY2(m_desktop.close(window, &failure), qPrintable(failure));
+    QVERIFY2(waitForExit(program, &failure), qPrintable(failure));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
 }
@@ -509,18 +400,17 @@ void tst_Install::missingDataFolderEndsWithAMessage()
     }
 
     QProcess program;
-    program.setProcessEnvironment(programEnvironment());
-    program.start(QDir(folder).filePath(u"ruvento"_s), {});
-    QVERIFY2(program.waitForStarted(StepTimeout), qPrintable(program.errorString()));
+    QVERIFY2(start(program, folder), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program] { stop(program); });
 
-    const QString box = waitForWindow(program.processId(), u"^Ruvento$"_s);
-    QVERIFY2(!box.isEmpty(), qPrintable(QString::fromLocal8Bit(program.readAllStandardError())));
-    QVERIFY(!hasWindow(program.processId(), MainWindowTitle));
+    QString failure;
+    const WindowId box = m_desktop.waitForWindow(program, MessageBoxTitle, &failure);
+    QVERIFY2(box != 0, qPrintable(failure));
+    QVERIFY(!m_desktop.hasWindow(program, MainWindowTitle));
 
     // Answered from the keyboard, as the box's OK button has the focus.
-    QVERIFY(send(box, {u"key"_s, u"Return"_s}));
-    QVERIFY(program.waitForFinished(StepTimeout));
+    QVERIFY2(m_desktop.sendKeys(box, {u"Return"_s}, &failure), qPrintable(failure));
+    QVERIFY2(waitForExit(program, &failure), qPrintable(failure));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 1);
 }
@@ -530,29 +420,28 @@ void tst_Install::reportIsSavedInTheInstalledFolder()
     const QDir reports(QDir(m_installed).filePath(u"Shared/Sistemi"_s));
     QVERIFY(reports.isEmpty());
     QProcess program;
-    program.setProcessEnvironment(programEnvironment());
-    program.start(QDir(m_installed).filePath(u"ruvento"_s), {});
-    QVERIFY2(program.waitForStarted(StepTimeout), qPrintable(program.errorString()));
+    QVERIFY2(start(program, m_installed), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program, &reports] {
         stop(program);
         for (const QString &name : reports.entryList(QDir::Files))
             QFile::remove(reports.filePath(name));
     });
-    const QString window = waitForWindow(program.processId(), MainWindowTitle);
-    QVERIFY(!window.isEmpty());
+    QString failure;
+    const WindowId window = m_desktop.waitForWindow(program, MainWindowTitle, &failure);
+    QVERIFY2(window != 0, qPrintable(failure));
 
     // Keys 88, 3 and 45 in boxes 1 to 3, Tab on to the number mass past the
     // other seven key boxes, 90 and 4 rows, then SVILUPPA TESTATA; past the
     // result box lies SALVA. One key command: xdotool reads every word after
     // "key" as a key name.
-    QStringList typing{u"key"_s, u"--delay"_s, u"20"_s};
+    QStringList typing{u"--delay"_s, u"20"_s};
     typing << u"8 8 Tab 3 Tab 4 5"_s.split(u' ') << QStringList(8, u"Tab"_s)
            << u"9 0 Tab 4 Tab space Tab Tab space"_s.split(u' ');
-    QVERIFY(send(window, typing));
+    QVERIFY2(m_desktop.sendKeys(window, typing, &failure), qPrintable(failure));
 
-    const QString confirmation = waitForWindow(program.processId(), u"^Ruvento$"_s);
-    QVERIFY(!confirmation.isEmpty());
-    QVERIFY(send(confirmation, {u"key"_s, u"Return"_s}));
+    const WindowId confirmation = m_desktop.waitForWindow(program, MessageBoxTitle, &failure);
+    QVERIFY2(confirmation != 0, qPrintable(failure));
+    QVERIFY2(m_desktop.sendKeys(confirmation, {u"Return"_s}, &failure), qPrintable(failure));
 
     const QStringList saved = reports.entryList(QDir::Files);
     QCOMPARE(saved.size(), 1);
@@ -562,8 +451,8 @@ void tst_Install::reportIsSavedInTheInstalledFolder()
     QVERIFY(report.open(QIODevice::ReadOnly));
     QCOMPARE(report.readAll(), QByteArray("01 06 48\r\n03 45 88\r\n04 46 89\r\n05 47 90\r\n"));
 
-    QVERIFY(run(u"wmctrl"_s, {u"-i"_s, u"-c"_s, window}, programEnvironment()).finished);
-    QVERIFY(program.waitForFinished(StepTimeout));
+    QVERIFY2(m_desktop.close(window, &failure), qPrintable(failure));
+    QVERIFY2(waitForExit(program, &failure), qPrintable(failure));
     QCOMPARE(program.exitCode(), 0);
 }
 
