@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in Ruvento's own Wine prefix, created on
+# first use and kept in the cache outside the clone.
+#   scripts/wine.sh PROGRAM.exe [ARGUMENTS...]
+#   scripts/wine.sh --prefix        prints the prefix, creating it if need be
+# RUVENTO_WINE_DLL_DIRS: folders (colon-separated, host paths) searched for
+# DLLs, such as Qt's and the MinGW runtime's; the program's own folder always is.
+# A QtTest program given "-o FILE,txt" has FILE printed after it ends: Wine
+# loses QtTest's standard output when it is not a console.
+set -euo pipefail
+cache="${RUVENTO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/ruvento}"
+export WINEPREFIX="${RUVENTO_WINEPREFIX:-$cache/wine-prefix}"
+export WINEARCH=win64
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installer dialogs: nothing here needs .NET or a browser.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+# Wine takes the Windows user locale from the Unix one, which glibc must know:
+# a locale asked for and not installed is compiled into the cache.
+locale_name="${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}"
+compile_locale=""
+if [[ "$locale_name" == *_*.UTF-8 ]] && ! locale -a 2>/dev/null | grep -qix "${locale_name/UTF-8/utf8}"; then
+    export LOCPATH="$cache/locales"
+    [[ -d "$LOCPATH/$locale_name" ]] || compile_locale="$locale_name"
+fi
+
+mkdir -p "$cache"
+(
+    flock 9
+    if [[ -n "$compile_locale" && ! -d "$LOCPATH/$compile_locale" ]]; then
+        mkdir -p "$LOCPATH"
+        localedef -i "${compile_locale%%.*}" -f UTF-8 "$LOCPATH/$compile_locale" >/dev/null 2>&1 || true
+    fi
+    if [[ ! -f "$WINEPREFIX/.ruvento-ready" ]]; then
+        wineboot --init >/dev/null 2>&1 || true
+        wineserver -w
+        touch "$WINEPREFIX/.ruvento-ready"
+    fi
+) 9>"$cache/wine.lock"
+
+if [[ "${1:-}" == --prefix ]]; then
+    echo "$WINEPREFIX"
+    exit 0
+fi
+
+if [[ -n "${RUVENTO_WINE_DLL_DIRS:-}" ]]; then
+    path=""
+    IFS=: read -r -a dirs <<<"$RUVENTO_WINE_DLL_DIRS"
+    for dir in "${dirs[@]}"; do
+        path+="${path:+;}Z:${dir//\//\\}"
+    done
+    export WINEPATH="$path${WINEPATH:+;$WINEPATH}"
+fi
+
+# Wine keeps the host's QT_* variables (QT_QPA_PLATFORM, QT_SCALE_FACTOR) from
+# Windows programs; it hands them on under the name WINEQT_*.
+while IFS='=' read -r name _; do
+    [[ "$name" == QT_* ]] && export "WINE$name=${!name}"
+done < <(env)
+
+log=""
+for ((i = 2; i <= $#; ++i)); do
+    if [[ "${!i}" == -o ]]; then
+        next=$((i + 1))
+        spec="${!next:-}"
+        [[ "$spec" == *,txt && "$spec" != -,* ]] && log="${spec%,txt}"
+    fi
+done
+
+status=0
+wine "$@" || status=$?
+if [[ -n "$log" && -f "$log" ]]; then
+    cat "$log"
+fi
+exit "$status"
