@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QHash>
+#include <QIcon>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <vector>
@@ -167,6 +169,15 @@ int digitsAndBackspace(int keyAscii)
     return digit || keyAscii == KeyAsciiBackspace ? keyAscii : 0;
 }
 
+// A picture in the detail its screen shows: by Qt's "@2x" file-name rule, the
+// rendition nearest the screen's device pixel ratio, so the "@2x" one from
+// 1.5 on. The image reader gives a picture the ratio its name states, so
+// both renditions take the same room in the window.
+QPixmap pictureFor(const QString &name, qreal devicePixelRatio)
+{
+    return {qt_findAtNxFile(name, qRound(devicePixelRatio))};
+}
+
 } // namespace
 
 void ApplyAppearance(QApplication & /*app*/)
@@ -232,9 +243,9 @@ void frmAmain::buildControls()
             break;
         }
         case Kind::Image: {
-            // Shown at its natural size, in the top-left corner of its place.
+            // Shown at its natural size, in the top-left corner of its place;
+            // its picture comes with the screen the window is shown on.
             auto *image = new QLabel(container);
-            image->setPixmap(QPixmap(row.caption.toString()));
             image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             widget = image;
             break;
@@ -290,6 +301,23 @@ void frmAmain::buildControls()
     std::sort(tabStops.begin(), tabStops.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabStops.size(); ++i)
         setTabOrder(tabStops[i - 1].second, tabStops[i].second);
+}
+
+void frmAmain::showPictures()
+{
+    for (const ControlRow &row : Layout)
+        if (row.kind == Kind::Image)
+            findChild<QLabel *>(row.name.toString())
+                ->setPixmap(pictureFor(row.caption.toString(), devicePixelRatioF()));
+}
+
+void frmAmain::showEvent(QShowEvent *event)
+{
+    // The window has its screen from here on, and takes its pictures to any
+    // other screen it moves to.
+    connect(windowHandle(), &QWindow::screenChanged, this, &frmAmain::showPictures, Qt::UniqueConnection);
+    showPictures();
+    QWidget::showEvent(event);
 }
 
 void frmAmain::placeOnScreen()

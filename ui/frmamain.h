@@ -50,6 +50,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private Q_SLOTS:
     void cmdElabora_Click();
@@ -58,6 +59,8 @@ private Q_SLOTS:
 
 private:
     void buildControls();
+    // Each picture in the detail of the screen the window is on.
+    void showPictures();
     void placeOnScreen();
 
     // A typed character's code, replaced by 0 to discard it.

@@ -77,6 +77,8 @@ void tst_Layout::window()
 {
     QCOMPARE(m_window->windowTitle(), u"  SVILUPPO TESTATE CICLICHE"_s);
     QCOMPARE(m_window->size(), QSize(783, 408));
+    // Registered again at 200 %: that run must really draw at twice the scale.
+    QCOMPARE(m_window->devicePixelRatioF(), qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble());
     // The user cannot resize it, and maximizing is switched off.
     QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
     QVERIFY(!(m_window->windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -199,9 +201,13 @@ void tst_Layout::boxes()
     QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(list->accessibleName(), u"Lista combinazioni"_s);
 
+    // 156 x 16 in the window at any scale; from a pixel ratio of 1.5, as in
+    // the 200 % run, drawn from the rendition in twice the detail.
     const auto *image = m_window->findChild<QLabel *>(u"Image1"_s);
-    QVERIFY(!image->pixmap().isNull());
-    QCOMPARE(image->pixmap().size(), QSize(156, 16));
+    const qreal ratio = m_window->devicePixelRatioF() >= 1.5 ? 2 : 1;
+    QCOMPARE(image->pixmap().deviceIndependentSize(), QSizeF(156, 16));
+    QCOMPARE(image->pixmap().size(), QSize(156, 16) * ratio);
+    QCOMPARE(image->pixmap().devicePixelRatio(), ratio);
     QVERIFY(!image->hasScaledContents());
 
     const auto labelAlignment = [this](const QString &name) {
