@@ -17,7 +17,7 @@ rounds="${1:-21}"
 build="$(realpath -m "${2:-$root/build/default}")"
 settle=0.5
 
-for tool in Xvfb xev stdbuf cmake; do
+for tool in Xvfb xev xprop stdbuf cmake; do
     command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
 
@@ -39,24 +39,45 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of its own, on whatever number is free.
+# Every wait below ends on what it waits for; the bound only turns a hang
+# into a message.
+bound=120
+
+# A display of its own, on whatever number is free: Xvfb names it once it
+# takes clients.
+mkfifo "$work/display"
+exec {display}<>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
-for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-[[ -s "$work/display" ]] || { echo "startup.sh: Xvfb did not start" >&2; exit 1; }
-DISPLAY=":$(head -n1 "$work/display")"
+read -r -t "$bound" -u "$display" number || { echo "startup.sh: Xvfb named no display" >&2; exit 1; }
+DISPLAY=":$number"
 export DISPLAY
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 # Every top-level window mapped on the display, stamped the moment the X
-# server reports it; the script blocks on the pipe instead of polling.
+# server reports it; the script blocks on the pipe instead of polling. The
+# first change to a root property says that xev listens.
 mkfifo "$work/maps"
 exec {maps}<>"$work/maps"
-stdbuf -oL xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
-    [[ "$line" == MapNotify* ]] && printf '%s\n' "$EPOCHREALTIME"
-done >"$work/maps" &
+stdbuf -oL xev -root -event substructure -event property 2>/dev/null | {
+    listening=""
+    while IFS= read -r line; do
+        if [[ "$line" == MapNotify* ]]; then
+            printf '%s\n' "$EPOCHREALTIME"
+        elif [[ -z "$listening" && "$line" == PropertyNotify* ]]; then
+            listening=1
+            printf 'listening\n'
+        fi
+    done
+} >"$work/maps" &
 pids+=($!)
-sleep 0.5
+# A change made before xev listens goes unseen; make it again until seen.
+listening=""
+for _ in $(seq $((bound * 5))); do
+    xprop -root -f RUVENTO_BENCH 8s -set RUVENTO_BENCH listening
+    read -r -t 0.2 -u "$maps" listening && break
+done
+[[ -n "$listening" ]] || { echo "startup.sh: xev does not listen" >&2; exit 1; }
 
 # One start: prints milliseconds to the mapped window and VmRSS in KiB.
 measure() {
@@ -65,9 +86,9 @@ measure() {
     start="$EPOCHREALTIME"
     "$@" >/dev/null 2>&1 &
     pid=$!
-    if ! read -r -t 20 -u "$maps" stamp; then
+    if ! read -r -t "$bound" -u "$maps" stamp; then
         kill "$pid" 2>/dev/null || true
-        echo "startup.sh: no window from $program" >&2
+        echo "startup.sh: no window from $program in $bound s" >&2
         exit 1
     fi
     read -r -t "$settle" -u "$maps" _ || true
