@@ -67,6 +67,9 @@ for ((i = 2; i <= $#; ++i)); do
     fi
 done
 
+# The program keeps this process, so that whoever started it can tell its
+# windows by process id.
+[[ -z "$log" ]] && exec wine "$@"
 status=0
 wine "$@" || status=$?
 if [[ -n "$log" && -f "$log" ]]; then
