@@ -3,6 +3,7 @@
 // and started under a virtual X display with a small window manager.
 
 #include "desktopdriver.h"
+#include "programsessions.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,8 +25,6 @@ const QString AppId = QStringLiteral(RUVENTO_APP_ID);
 const QString EntryPath = u"share/applications/"_s + AppId + u".desktop"_s;
 const QString IconPath = u"share/icons/hicolor/48x48/apps/"_s + AppId + u".png"_s;
 const QString MetainfoPath = u"share/metainfo/"_s + AppId + u".metainfo.xml"_s;
-const QRegularExpression MainWindowTitle(u"SVILUPPO TESTATE CICLICHE"_s);
-const QRegularExpression MessageBoxTitle(u"^Ruvento$"_s);
 
 // Every path below `root`, relative to it, folders marked with a slash.
 QStringList tree(const QString &root)
@@ -81,12 +79,6 @@ QString execProgram(const QString &value)
             argument += c;
     }
     return argument;
-}
-
-bool copyFolder(const QString &from, const QString &to)
-{
-    const Outcome copy = run(u"cp"_s, {u"-a"_s, from, to});
-    return copy.finished && copy.exitCode == 0;
 }
 
 } // namespace
@@ -362,16 +354,7 @@ void tst_Install::programShowsItsWindowAndCloses()
     QProcess program;
     QVERIFY2(start(program, folder), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program] { stop(program); });
-
-    QString failure;
-    const WindowId window = m_desktop.waitForWindow(program, MainWindowTitle, &failure);
-    QVERIFY2(window != 0, qPrintable(failure));
-
-    // Closed as its user closes it, through the window manager.
-    QVERIFY2(m_desktop.close(window, &failure), qPrintable(failure));
-    QVERIFY2(waitForExit(program, &failure), qPrintable(failure));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
+    showWindowAndClose(m_desktop, program);
 }
 
 void tst_Install::missingDataFolderEndsWithAMessage_data()
@@ -402,23 +385,12 @@ void tst_Install::missingDataFolderEndsWithAMessage()
     QProcess program;
     QVERIFY2(start(program, folder), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program] { stop(program); });
-
-    QString failure;
-    const WindowId box = m_desktop.waitForWindow(program, MessageBoxTitle, &failure);
-    QVERIFY2(box != 0, qPrintable(failure));
-    QVERIFY(!m_desktop.hasWindow(program, MainWindowTitle));
-
-    // Answered from the keyboard, as the box's OK button has the focus.
-    QVERIFY2(m_desktop.sendKeys(box, {u"Return"_s}, &failure), qPrintable(failure));
-    QVERIFY2(waitForExit(program, &failure), qPrintable(failure));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 1);
+    answerMissingFolderMessage(m_desktop, program);
 }
 
 void tst_Install::reportIsSavedInTheInstalledFolder()
 {
     const QDir reports(QDir(m_installed).filePath(u"Shared/Sistemi"_s));
-    QVERIFY(reports.isEmpty());
     QProcess program;
     QVERIFY2(start(program, m_installed), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program, &reports] {
@@ -426,34 +398,8 @@ void tst_Install::reportIsSavedInTheInstalledFolder()
         for (const QString &name : reports.entryList(QDir::Files))
             QFile::remove(reports.filePath(name));
     });
-    QString failure;
-    const WindowId window = m_desktop.waitForWindow(program, MainWindowTitle, &failure);
-    QVERIFY2(window != 0, qPrintable(failure));
-
-    // Keys 88, 3 and 45 in boxes 1 to 3, Tab on to the number mass past the
-    // other seven key boxes, 90 and 4 rows, then SVILUPPA TESTATA; past the
-    // result box lies SALVA. One key command: xdotool reads every word after
-    // "key" as a key name.
-    QStringList typing{u"--delay"_s, u"20"_s};
-    typing << u"8 8 Tab 3 Tab 4 5"_s.split(u' ') << QStringList(8, u"Tab"_s)
-           << u"9 0 Tab 4 Tab space Tab Tab space"_s.split(u' ');
-    QVERIFY2(m_desktop.sendKeys(window, typing, &failure), qPrintable(failure));
-
-    const WindowId confirmation = m_desktop.waitForWindow(program, MessageBoxTitle, &failure);
-    QVERIFY2(confirmation != 0, qPrintable(failure));
-    QVERIFY2(m_desktop.sendKeys(confirmation, {u"Return"_s}, &failure), qPrintable(failure));
-
-    const QStringList saved = reports.entryList(QDir::Files);
-    QCOMPARE(saved.size(), 1);
-    QVERIFY2(saved.first().startsWith(u"[TC "_s) && saved.first().endsWith(u"]-90-03-C04.TXT"_s),
-             qPrintable(saved.first()));
-    QFile report(reports.filePath(saved.first()));
-    QVERIFY(report.open(QIODevice::ReadOnly));
-    QCOMPARE(report.readAll(), QByteArray("01 06 48\r\n03 45 88\r\n04 46 89\r\n05 47 90\r\n"));
-
-    QVERIFY2(m_desktop.close(window, &failure), qPrintable(failure));
-    QVERIFY2(waitForExit(program, &failure), qPrintable(failure));
-    QCOMPARE(program.exitCode(), 0);
+    QString saved;
+    saveWorkedExample(m_desktop, program, reports, &saved);
 }
 
 void tst_Install::programSearchesNoLibrariesInItsFolder()

@@ -79,8 +79,9 @@ void tst_WindowsFolder::initTestCase()
     QVERIFY2(zips.size() == 1, "no single Ruvento-*-win64.zip in RUVENTO_WINDOWS_BUILD; ./test.sh windows makes it");
 
     QVERIFY(m_root.isValid());
-    const Outcome unzip = run(QStringLiteral(RUVENTO_CMAKE_COMMAND), {u"-E"_s, u"tar"_s, u"xf"_s, QDir(build).filePath(zips.first())},
-                              QProcessEnvironment::systemEnvironment(), m_root.path());
+    const Outcome unzip =
+        run(QStringLiteral(RUVENTO_CMAKE_COMMAND), {u"-E"_s, u"tar"_s, u"xf"_s, QDir(build).filePath(zips.first())},
+            QProcessEnvironment::systemEnvironment(), m_root.path());
     QVERIFY2(unzip.finished && unzip.exitCode == 0, qPrintable(unzip.err));
     m_unpacked = m_root.filePath(QString(zips.first()).chopped(4));
 
@@ -103,9 +104,18 @@ void tst_WindowsFolder::zipHoldsOneSelfContainedFolder()
     // The program, the data folder, and what the program loads besides
     // Windows itself: nothing else is to be installed on the user's Windows.
     const QStringList expected{
-        u"Qt6Core.dll"_s,       u"Qt6Gui.dll"_s,         u"Qt6Widgets.dll"_s,         u"Shared/"_s,
-        u"Shared/Sistemi/"_s,   u"imageformats/"_s,      u"imageformats/qjpeg.dll"_s, u"libgcc_s_seh-1.dll"_s,
-        u"libstdc++-6.dll"_s,   u"libwinpthread-1.dll"_s, u"platforms/"_s,            u"platforms/qwindows.dll"_s,
+        u"Qt6Core.dll"_s,
+        u"Qt6Gui.dll"_s,
+        u"Qt6Widgets.dll"_s,
+        u"Shared/"_s,
+        u"Shared/Sistemi/"_s,
+        u"imageformats/"_s,
+        u"imageformats/qjpeg.dll"_s,
+        u"libgcc_s_seh-1.dll"_s,
+        u"libstdc++-6.dll"_s,
+        u"libwinpthread-1.dll"_s,
+        u"platforms/"_s,
+        u"platforms/qwindows.dll"_s,
         u"ruvento.exe"_s,
     };
     QCOMPARE(tree(m_unpacked), expected);
