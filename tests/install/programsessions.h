@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -19,6 +20,20 @@ namespace ruvento::testing {
 
 inline const QRegularExpression MainWindowTitle(QStringLiteral("SVILUPPO TESTATE CICLICHE"));
 inline const QRegularExpression MessageBoxTitle(QStringLiteral("^Ruvento$"));
+
+// Every path below `root`, relative to it, folders marked with a slash.
+inline QStringList tree(const QString &root)
+{
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QString relative = QDir(root).relativeFilePath(it.filePath());
+        entries << (it.fileInfo().isDir() ? relative + u'/' : relative);
+    }
+    entries.sort();
+    return entries;
+}
 
 // A folder copied whole, as a user copies a program folder.
 inline bool copyFolder(const QString &from, const QString &to)
@@ -77,6 +92,8 @@ inline void saveWorkedExample(const Desktop &desktop, QProcess &program, const Q
     const WindowId confirmation = desktop.waitForWindow(program, MessageBoxTitle, &failure);
     QVERIFY2(confirmation != 0, qPrintable(failure));
     QVERIFY2(desktop.sendKeys(confirmation, {QStringLiteral("Return")}, &failure), qPrintable(failure));
+    // The window takes no close request while its box is open.
+    QVERIFY2(desktop.waitForNoWindow(program, MessageBoxTitle, &failure), qPrintable(failure));
 
     const QStringList files = reports.entryList(QDir::Files);
     QCOMPARE(files.size(), 1);

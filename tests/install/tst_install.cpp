@@ -26,20 +26,6 @@ const QString EntryPath = u"share/applications/"_s + AppId + u".desktop"_s;
 const QString IconPath = u"share/icons/hicolor/48x48/apps/"_s + AppId + u".png"_s;
 const QString MetainfoPath = u"share/metainfo/"_s + AppId + u".metainfo.xml"_s;
 
-// Every path below `root`, relative to it, folders marked with a slash.
-QStringList tree(const QString &root)
-{
-    QStringList entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        const QString relative = QDir(root).relativeFilePath(it.filePath());
-        entries << (it.fileInfo().isDir() ? relative + u'/' : relative);
-    }
-    entries.sort();
-    return entries;
-}
-
 // The value of `key` in the [Desktop Entry] group, as written in the file.
 QString entryValue(const QString &entryFile, const QString &key)
 {

@@ -6,8 +6,8 @@
 #include "programsessions.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -21,19 +21,6 @@ namespace {
 const QString WineRunner = QStringLiteral(RUVENTO_SOURCE_DIR "/scripts/wine.sh");
 // The drive the program is started from; Wine maps it to a host folder.
 const QString Drive = u"r:"_s;
-
-// Every path below `root`, relative to it, folders marked with a slash.
-QStringList tree(const QString &root)
-{
-    QStringList entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        entries << QDir(root).relativeFilePath(it.filePath()) + (it.fileInfo().isDir() ? u"/"_s : QString());
-    }
-    entries.sort();
-    return entries;
-}
 
 } // namespace
 
@@ -55,11 +42,11 @@ private Q_SLOTS:
 
 private:
     void placesToStartFrom();
-    // A fresh copy of the unpacked folder on the drive, as the row asks: the
-    // folder R:\Ruvento, or the drive's root itself. Returns the host folder
-    // and the Windows path of the program.
-    bool placeOnDrive(const QString &place, QString *folder, QString *program);
-    [[nodiscard]] bool start(QProcess &program, const QString &windowsPath) const;
+    // Starts a fresh copy of the unpacked folder from the drive, as `place`
+    // asks: the folder R:\Ruvento, or the drive's root itself; `removed`
+    // names a part of the copy taken away first. The copy's host folder goes
+    // to `folder`.
+    [[nodiscard]] bool launch(QProcess &program, const QString &place, const QString &removed, QString *folder);
 
     QTemporaryDir m_root;
     QString m_unpacked;
@@ -129,25 +116,21 @@ void tst_WindowsFolder::placesToStartFrom()
     QTest::newRow("root of a drive") << u"R:\\"_s;
 }
 
-bool tst_WindowsFolder::placeOnDrive(const QString &place, QString *folder, QString *program)
+bool tst_WindowsFolder::launch(QProcess &program, const QString &place, const QString &removed, QString *folder)
 {
     m_place = std::make_unique<QTemporaryDir>();
+    const QString drive = m_place->filePath(u"drive"_s);
     const bool atRoot = place.endsWith(u'\\');
-    *folder = m_place->filePath(atRoot ? u"drive"_s : u"drive/Ruvento"_s);
-    if (!m_place->isValid() || !QDir().mkpath(m_place->filePath(u"drive"_s)) || !copyFolder(m_unpacked, *folder))
+    *folder = atRoot ? drive : drive + u"/Ruvento"_s;
+    if (!m_place->isValid() || !QDir().mkpath(QFileInfo(*folder).path()) || !copyFolder(m_unpacked, *folder))
         return false;
-    if (atRoot && !(QDir(*folder).removeRecursively() && copyFolder(m_unpacked, *folder)))
+    if (!removed.isEmpty() && !QDir(QDir(*folder).filePath(removed)).removeRecursively())
         return false;
     const QString link = m_prefix + u"/dosdevices/"_s + Drive;
     QFile::remove(link);
-    if (!QFile::link(m_place->filePath(u"drive"_s), link))
+    if (!QFile::link(drive, link))
         return false;
-    *program = place + (atRoot ? QString() : u"\\"_s) + u"ruvento.exe"_s;
-    return true;
-}
 
-bool tst_WindowsFolder::start(QProcess &program, const QString &windowsPath) const
-{
     // Only what the folder brings: no DLL search path into the build's Qt.
     QProcessEnvironment environment = m_desktop.environment();
     environment.remove(u"RUVENTO_WINE_DLL_DIRS"_s);
@@ -156,7 +139,7 @@ bool tst_WindowsFolder::start(QProcess &program, const QString &windowsPath) con
     environment.remove(u"LC_ALL"_s);
     environment.insert(u"LANG"_s, u"it_IT.UTF-8"_s);
     program.setProcessEnvironment(environment);
-    program.start(WineRunner, {windowsPath});
+    program.start(WineRunner, {place + (atRoot ? QString() : u"\\"_s) + u"ruvento.exe"_s});
     return program.waitForStarted(HungAfterMs);
 }
 
@@ -168,12 +151,9 @@ void tst_WindowsFolder::programShowsItsWindowAndCloses_data()
 void tst_WindowsFolder::programShowsItsWindowAndCloses()
 {
     QFETCH(QString, place);
-    QString folder;
-    QString path;
-    QVERIFY(placeOnDrive(place, &folder, &path));
-
     QProcess program;
-    QVERIFY2(start(program, path), qPrintable(program.errorString()));
+    QString folder;
+    QVERIFY2(launch(program, place, {}, &folder), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program] { stop(program); });
     showWindowAndClose(m_desktop, program);
 }
@@ -186,12 +166,9 @@ void tst_WindowsFolder::reportIsSavedBesideTheProgram_data()
 void tst_WindowsFolder::reportIsSavedBesideTheProgram()
 {
     QFETCH(QString, place);
-    QString folder;
-    QString path;
-    QVERIFY(placeOnDrive(place, &folder, &path));
-
     QProcess program;
-    QVERIFY2(start(program, path), qPrintable(program.errorString()));
+    QString folder;
+    QVERIFY2(launch(program, place, {}, &folder), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program] { stop(program); });
     QString saved;
     saveWorkedExample(m_desktop, program, QDir(folder + u"/Shared/Sistemi"_s), &saved);
@@ -214,13 +191,9 @@ void tst_WindowsFolder::missingDataFolderEndsWithAMessage()
 {
     QFETCH(QString, place);
     QFETCH(QString, removed);
-    QString folder;
-    QString path;
-    QVERIFY(placeOnDrive(place, &folder, &path));
-    QVERIFY(QDir(QDir(folder).filePath(removed)).removeRecursively());
-
     QProcess program;
-    QVERIFY2(start(program, path), qPrintable(program.errorString()));
+    QString folder;
+    QVERIFY2(launch(program, place, removed, &folder), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program] { stop(program); });
     answerMissingFolderMessage(m_desktop, program);
 }

@@ -372,6 +372,18 @@ WindowId Desktop::waitForWindow(QProcess &program, const QRegularExpression &tit
     return found;
 }
 
+bool Desktop::waitForNoWindow(QProcess &program, const QRegularExpression &title, QString *failure) const
+{
+    Display display(m_display);
+    if (!display.isOpen()) {
+        *failure = u"no connection to the display "_s + m_display;
+        return false;
+    }
+    const qint64 pid = program.processId();
+    return display.waitUntil([&] { return display.findWindow(pid, title) == 0; },
+                             u"no window titled /"_s + title.pattern() + u'/', &program, failure);
+}
+
 bool Desktop::hasWindow(const QProcess &program, const QRegularExpression &title) const
 {
     Display display(m_display);

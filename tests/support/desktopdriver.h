@@ -62,7 +62,10 @@ public:
     // matches. Waits until the X server shows one; 0, with the reason, when
     // the program ends first or the bound passes.
     WindowId waitForWindow(QProcess &program, const QRegularExpression &title, QString *failure) const;
-    // The same, without waiting.
+    // Waits until `program` shows no viewable window whose title matches, as
+    // after a box is answered; false, with the reason, past the bound.
+    bool waitForNoWindow(QProcess &program, const QRegularExpression &title, QString *failure) const;
+    // The same as waitForWindow, without waiting.
     [[nodiscard]] bool hasWindow(const QProcess &program, const QRegularExpression &title) const;
 
     // Activates `window`, waits until it has the keyboard, then runs
