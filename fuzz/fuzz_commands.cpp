@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <span>
 #include <string>
@@ -47,11 +48,17 @@ namespace {
 // The fake application folder; the reports go to its Shared/Sistemi.
 std::unique_ptr<QTemporaryDir> g_root;
 QString g_applicationPath;
+QString g_sharedFolder;
 QString g_dataFolder;
 
 const QString &applicationPath()
 {
     return g_applicationPath;
+}
+
+const QString &sharedFolder()
+{
+    return g_sharedFolder;
 }
 
 const QString &dataFolder()
@@ -187,16 +194,25 @@ void checkDevelopment(const VARIABILI &state, int step)
 }
 
 // The bytes a save of this development must write: its rows as lines,
-// sorted as text, each ended by CR LF.
+// sorted as text, each ended by CR LF. Every cell has two digits (0..99,
+// checked), so ordering the rows by their numbers orders the lines as text.
 std::string reportBytes(const VARIABILI &state)
 {
-    std::vector<std::string> lines(static_cast<std::size_t>(state.TotalCombinations));
-    for (int r = 1; r <= state.TotalCombinations; ++r)
-        appendRow(lines[static_cast<std::size_t>(r - 1)], *state.DevelopmentTable, r);
-    std::sort(lines.begin(), lines.end());
+    const Table &table = *state.DevelopmentTable;
+    std::vector<int> rows(static_cast<std::size_t>(table.rows()));
+    std::iota(rows.begin(), rows.end(), 1);
+    std::sort(rows.begin(), rows.end(), [&table](int a, int b) {
+        const std::span<const qint16> first = table.row(a);
+        const std::span<const qint16> second = table.row(b);
+        for (std::size_t k = 0; k < first.size(); ++k)
+            if (first[k] != second[k])
+                return first[k] < second[k];
+        return false;
+    });
     std::string bytes;
-    for (const std::string &line : lines) {
-        bytes += line;
+    bytes.reserve(rows.size() * (3 * KeyBoxCount + 1));
+    for (const int r : rows) {
+        appendRow(bytes, table, r);
         bytes += "\r\n";
     }
     return bytes;
@@ -245,7 +261,8 @@ void develop(VARIABILI &state, const InputTexts &input, std::optional<std::strin
         appendRow(list, *state.DevelopmentTable, r);
         list += "\r\n";
     }
-    check(outcome.listText == QString::fromLatin1(list), step, "result text differs from the table");
+    check(outcome.listText == QLatin1String(list.data(), static_cast<qsizetype>(list.size())), step,
+          "result text differs from the table");
 }
 
 constexpr std::size_t TagLocaleCount = 6;
@@ -348,8 +365,8 @@ void checkNothingLeft(bool folderThere, int step)
 {
     const QDir dir;
     check(!folderThere || dir.rmdir(dataFolder()), step, "a file was left in the data folder");
-    check(dir.rmdir(applicationPath() + u"/Shared"_s), step, "a file was left beside the data folder");
-    if (!dir.mkpath(dataFolder()))
+    check(dir.rmdir(sharedFolder()), step, "a file was left beside the data folder");
+    if (!dir.mkdir(sharedFolder()) || !dir.mkdir(dataFolder()))
         fail(step, "data folder cannot be made");
 }
 
@@ -405,7 +422,8 @@ extern "C" int LLVMFuzzerInitialize(int * /*argc*/, char *** /*argv*/)
 {
     g_root = std::make_unique<QTemporaryDir>(scratchFolder() + u"/fuzz_commands-XXXXXX"_s);
     g_applicationPath = g_root->path();
-    g_dataFolder = g_applicationPath + u"/Shared/Sistemi/"_s;
+    g_sharedFolder = g_applicationPath + u"/Shared"_s;
+    g_dataFolder = g_sharedFolder + u"/Sistemi/"_s;
     if (!g_root->isValid() || !QDir().mkpath(dataFolder())) {
         std::fprintf(stderr, "fuzz_commands: no temporary data folder\n");
         std::abort();
