@@ -54,16 +54,18 @@ fi
 
 # Wine keeps the host's QT_* variables (QT_QPA_PLATFORM, QT_SCALE_FACTOR) from
 # Windows programs; it hands them on under the name WINEQT_*.
-while IFS='=' read -r name _; do
-    [[ "$name" == QT_* ]] && export "WINE$name=${!name}"
-done < <(env)
+for name in $(compgen -e); do
+    if [[ "$name" == QT_* ]]; then
+        export "WINE$name=${!name}"
+    fi
+done
 
 log=""
 for ((i = 2; i <= $#; ++i)); do
     if [[ "${!i}" == -o ]]; then
         next=$((i + 1))
-        spec="${!next:-}"
-        [[ "$spec" == *,txt && "$spec" != -,* ]] && log="${spec%,txt}"
+        output="${!next:-}"
+        [[ "$output" == *,txt && "$output" != -,* ]] && log="${output%,txt}"
     fi
 done
 
