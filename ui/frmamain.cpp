@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTranslator>
 #include <QWindow>
 
 #include <algorithm>
@@ -180,8 +181,12 @@ QPixmap pictureFor(const QString &name, qreal devicePixelRatio)
 
 } // namespace
 
-void ApplyAppearance(QApplication & /*app*/)
+void ApplyAppearance(QApplication &app)
 {
+    // Ruvento speaks Italian throughout, Qt's own texts included.
+    auto *qtItalian = new QTranslator(&app);
+    if (qtItalian->load(u":/i18n/qtbase_it.qm"_s))
+        QCoreApplication::installTranslator(qtItalian);
     QApplication::setStyle(new RuventoStyle);
     // Every window of the program, the main one included, takes this icon.
     // Read as PNG outright: left to guess the format, the reader would load

@@ -18,9 +18,9 @@ class QPushButton;
 
 namespace ruvento {
 
-// The one style, icon and font of the program, so that the window's colours
-// show the same on every platform and the message boxes match the window.
-// Taking the application proves there is one to style.
+// The one style, icon, font and language of the program, so that the
+// window's colours show the same on every platform, the message boxes match
+// the window, and Qt's own texts are Italian like the rest.
 void ApplyAppearance(QApplication &app);
 
 // The one window of the program: the base row, the number mass and the

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -58,6 +59,7 @@ private Q_SLOTS:
     void refusedDevelopKeepsThePreviousTableForASave();
     void clearKeepsFocusAndTable();
     void saveFailureIsReported();
+    void contextMenusAreItalian();
 
     void typedCharacterFilters_data();
     void typedCharacterFilters();
@@ -226,6 +228,21 @@ void tst_frmAmain::clearKeepsFocusAndTable()
     QCOMPARE(m_fixture->seam.messages.back().text, u"Nessuna combinazione ..! "_s);
     QCOMPARE(m_fixture->seam.messages.back().icon, MessageIcon::Error);
     QVERIFY(QDir(m_fixture->dataFolder()).isEmpty());
+}
+
+void tst_frmAmain::contextMenusAreItalian()
+{
+    // Qt's English texts, whatever the system's language, unless translated.
+    const std::unique_ptr<QMenu> keyMenu(m_window->txtChiave(1)->createStandardContextMenu());
+    const std::unique_ptr<QMenu> listMenu(m_window->txtLista()->createStandardContextMenu());
+    const QStringList english{u"Undo"_s, u"Redo"_s, u"Cut"_s, u"Copy"_s, u"Paste"_s, u"Delete"_s, u"Select All"_s};
+    // An action's text is its caption, a tab, then its shortcut.
+    const auto caption = [](const QAction *action) { return action->text().section(u'\t', 0, 0); };
+    for (const QMenu *menu : {keyMenu.get(), listMenu.get()}) {
+        for (const QAction *action : menu->actions())
+            QVERIFY2(!english.contains(caption(action).remove(u'&')), qPrintable(action->text()));
+    }
+    QCOMPARE(caption(keyMenu->actions().constFirst()), u"Ann&ulla"_s);
 }
 
 void tst_frmAmain::saveFailureIsReported()
