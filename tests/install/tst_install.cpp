@@ -141,6 +141,7 @@ void tst_Install::folderLayout_data()
     QTest::newRow("program") << u"ruvento"_s << false << true;
     QTest::newRow("data folder") << u"Shared/Sistemi"_s << true << false;
     QTest::newRow("menu script") << u"install-desktop-entry.sh"_s << false << true;
+    QTest::newRow("licence") << u"LICENSE"_s << false << false;
     QTest::newRow("desktop entry") << EntryPath << false << false;
     QTest::newRow("icon") << IconPath << false << false;
     QTest::newRow("metainfo") << MetainfoPath << false << false;
@@ -164,6 +165,7 @@ void tst_Install::folderLayout()
 void tst_Install::folderHoldsNothingElse()
 {
     const QStringList expected{
+        u"LICENSE"_s,
         u"Shared/"_s,
         u"Shared/Sistemi/"_s,
         u"install-desktop-entry.sh"_s,
