@@ -6,14 +6,24 @@
 # The prefix is keyed by the Qt version and a hash of everything that shapes
 # the build (the options below, the toolchain file, the compiler), so a change
 # of options builds a new Qt beside the old one.
-#   RUVENTO_CACHE   the cache folder (default: ~/.cache/ruvento)
+#
+# Beside Qt, the prefix keeps what its release must ship or point to:
+#   source/      Debian's qtbase source files it was built from, and
+#                build-options.txt, the options below
+#   attribution/ every qt_attribution.json of that source with the licence
+#                files beside it, at their own paths, Qt's LICENSES/, and
+#                files-read.txt, the source files the compiler read, which
+#                tell the third-party code inside the DLLs from the rest
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# shellcheck source=scripts/settings.sh
+source "$here/settings.sh"
 toolchain="$here/../cmake/mingw-w64-x86_64.cmake"
-cache="${RUVENTO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/ruvento}"
+triple="$(sed -n 's/^set(RUVENTO_MINGW_TRIPLE \([^ )]*\))$/\1/p' "$toolchain")"
+[[ -n "$triple" ]] || { echo "qt-windows.sh: no RUVENTO_MINGW_TRIPLE in $toolchain" >&2; exit 1; }
 
 # The same Qt as the Linux build, whose host tools (moc, rcc, uic) it uses.
-version="$(dpkg-query -W -f='${Version}' qt6-base-dev)"
+version="$(ruvento_qt_version)"
 upstream="${version%%+*}"
 
 # Only what Ruvento uses: Core, Gui, Widgets, Test, the windows and offscreen
@@ -44,17 +54,17 @@ options=(
     -DFEATURE_dial=OFF -DFEATURE_keysequenceedit=OFF -DFEATURE_systemtrayicon=OFF
 )
 
-key="$( { printf '%s\n' "$version" "${options[@]}"; cat "$toolchain"; x86_64-w64-mingw32-g++-posix --version; } \
+key="$( { printf '%s\n' "$version" "${options[@]}"; cat "$toolchain"; "$triple-g++-posix" --version; } \
         | sha256sum | cut -c1-12)"
-prefix="$cache/qt-$upstream-mingw64-$key"
+prefix="$ruvento_cache/qt-$upstream-mingw64-$key"
 if [[ -f "$prefix/.complete" ]]; then
     echo "$prefix"
     exit 0
 fi
 
-work="$cache/work-qt-$upstream-mingw64-$key"
+work="$ruvento_cache/work-qt-$upstream-mingw64-$key"
 mkdir -p "$work"
-echo "Building Qt $upstream for Windows into $prefix (once; about half an hour)" >&2
+echo "Building Qt $upstream for Windows into $prefix (once; about 40 minutes on two cores)" >&2
 
 # Debian's source package, fetched through a private apt configuration so
 # that the machine's own sources stay as they are.
@@ -81,14 +91,35 @@ if [[ ! -f "$source_dir/.unpacked" ]]; then
     touch "$source_dir/.unpacked"
 fi
 src="$(find "$source_dir" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)"
+if [[ -z "$src" ]]; then
+    echo "qt-windows.sh: no qt6-base-* folder in $source_dir; remove $work and try again" >&2
+    exit 1
+fi
 
 cmake -G Ninja -S "$src" -B "$work/build" \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
     "${options[@]}" >&2
 cmake --build "$work/build" --parallel "${RUVENTO_JOBS:-2}" >&2
 cmake --install "$work/build" >&2
+
+# The corresponding source, and the options that shaped this Qt.
+mkdir -p "$prefix/source"
+find "$source_dir" -maxdepth 1 -type f -name 'qt6-base_*' -exec cp {} "$prefix/source/" \;
+printf '%s\n' "$version" "${options[@]}" > "$prefix/source/build-options.txt"
+# Third-party notices, and which of that code the DLLs were compiled from.
+mkdir -p "$prefix/attribution"
+(
+    cd "$src"
+    find . -name qt_attribution.json -printf '%h\0' | sort -zu \
+        | xargs -0 -I{} find {} -maxdepth 2 -type f \( -name qt_attribution.json \
+            -o -iname '*licen[cs]e*' -o -iname 'copying*' -o -iname '*copyright*' \) -printf '%p\0' \
+        | xargs -0 cp --parents -t "$prefix/attribution/"
+    cp -r LICENSES "$prefix/attribution/"
+)
+ninja -C "$work/build" -t deps | sed -n 's/^    //p' | sort -u \
+    | (cd "$work/build" && xargs realpath -m --relative-to="$src") \
+    | grep -v '^\.\./' | sort -u > "$prefix/attribution/files-read.txt"
 touch "$prefix/.complete"
 rm -rf "$work"
 echo "$prefix"

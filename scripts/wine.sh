@@ -3,12 +3,15 @@
 # first use and kept in the cache outside the clone.
 #   scripts/wine.sh PROGRAM.exe [ARGUMENTS...]
 #   scripts/wine.sh --prefix        prints the prefix, creating it if need be
+#   scripts/wine.sh --wait          waits until every program in it has ended
 # RUVENTO_WINE_DLL_DIRS: folders (colon-separated, host paths) searched for
 # DLLs, such as Qt's and the MinGW runtime's; the program's own folder always is.
 # A QtTest program given "-o FILE,txt" has FILE printed after it ends: Wine
 # loses QtTest's standard output when it is not a console.
 set -euo pipefail
-cache="${RUVENTO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/ruvento}"
+# shellcheck source=scripts/settings.sh
+source "$(dirname "${BASH_SOURCE[0]}")/settings.sh"
+cache="$ruvento_cache"
 export WINEPREFIX="${RUVENTO_WINEPREFIX:-$cache/wine-prefix}"
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -29,19 +32,37 @@ mkdir -p "$cache"
     flock 9
     if [[ -n "$compile_locale" && ! -d "$LOCPATH/$compile_locale" ]]; then
         mkdir -p "$LOCPATH"
-        localedef -i "${compile_locale%%.*}" -f UTF-8 "$LOCPATH/$compile_locale" >/dev/null 2>&1 || true
+        # localedef warns about harmless quirks of glibc's sources on stdout.
+        if ! localedef -i "${compile_locale%%.*}" -f UTF-8 "$LOCPATH/$compile_locale" >"$cache/localedef.log" 2>&1 \
+            && [[ ! -f "$LOCPATH/$compile_locale/LC_CTYPE" ]]; then
+            cat "$cache/localedef.log" >&2
+            echo "wine.sh: could not compile the locale $compile_locale (is the 'locales' package installed?)" >&2
+            exit 1
+        fi
     fi
+    # A prefix is marked ready only once wineboot has made it whole; one left
+    # half-made by an interrupted or failed run is made again from scratch
+    # (only our own: a prefix given by RUVENTO_WINEPREFIX is updated in place).
     if [[ ! -f "$WINEPREFIX/.ruvento-ready" ]]; then
-        wineboot --init >/dev/null 2>&1 || true
-        wineserver -w
+        [[ "$WINEPREFIX" == "$cache/"* ]] && rm -rf "$WINEPREFIX"
+        if ! wineboot --init >"$cache/wineboot.log" 2>&1 || ! wineserver -w; then
+            cat "$cache/wineboot.log" >&2
+            echo "wine.sh: could not create the Wine prefix $WINEPREFIX; see above, mend it and run again" >&2
+            exit 1
+        fi
         touch "$WINEPREFIX/.ruvento-ready"
     fi
 ) 9>"$cache/wine.lock"
 
-if [[ "${1:-}" == --prefix ]]; then
+case "${1:-}" in
+--prefix)
     echo "$WINEPREFIX"
     exit 0
-fi
+    ;;
+--wait)
+    exec wineserver -w
+    ;;
+esac
 
 if [[ -n "${RUVENTO_WINE_DLL_DIRS:-}" ]]; then
     path=""
