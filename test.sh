@@ -1,49 +1,89 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds and runs every test headless.
-#   ./test.sh          the Release build (preset "default")
-#   ./test.sh asan     the same suite under AddressSanitizer and UBSan
-#   ./test.sh debug    a Debug build
-#   ./test.sh windows  the Windows build: Qt for Windows (built once into the
-#                      cache), the suite under Wine, the zip of the program
-#                      folder and its test, started under Wine on Xvfb
-#   ./test.sh fuzz     only the bounded fuzz run of the command path (clang)
-#   ./test.sh lint     only the static checks: format, clang-tidy, cppcheck
-# The default run ends with the bounded fuzz run when clang++ is present.
-# RUVENTO_FUZZ_SECONDS sets its length: 15 s there, 60 s with "fuzz".
+#   ./test.sh                  the Release build (preset "default"), then a
+#                              bounded fuzz run of the command path (clang)
+#   ./test.sh asan             the same suite under AddressSanitizer and UBSan
+#   ./test.sh debug            a Debug build
+#   ./test.sh fuzz             only the bounded fuzz run
+#   ./test.sh lint             only the static checks: shellcheck, format,
+#                              clang-tidy, cppcheck
+#   ./test.sh windows          the Windows build: Qt for Windows (built once
+#                              into the cache), the suite under Wine, the
+#                              release folder, and the program folder and its
+#                              installer started under Wine on Xvfb
+#   ./test.sh windows-package  the Windows release folder alone, tests off:
+#                              needs no Wine
+#   ./test.sh reproducible     the Windows release built again in a clone at
+#                              another path; its checksums must match
+# RUVENTO_FUZZ_SECONDS sets the fuzz run's length: 15 s by default, 60 s with
+# "fuzz".
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 preset="${1:-default}"
 
-if [[ "$preset" == windows ]]; then
-    scripts/setup.sh windows
+# Qt for Windows, from the cache outside the clone (built on first use).
+windows_qt() {
     RUVENTO_QT_WINDOWS="$(scripts/qt-windows.sh | tail -n1)"
     export RUVENTO_QT_WINDOWS
-    cmake --preset windows >/dev/null
-    cmake --build --preset windows
+}
+
+# Builds PRESET for Windows and leaves its release folder (build/PRESET/release).
+windows_release() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1"
+    cmake --build --preset "$1" --target release
+}
+
+case "$preset" in
+windows)
+    scripts/setup.sh windows wine
+    windows_qt
+    windows_release windows
     ctest --preset windows
-    (cd build/windows && cpack -G ZIP)
-    # The program folder is driven from outside, by a host program.
+    # The program folder and the installer are driven from outside, by a
+    # host program.
     cmake --preset default >/dev/null
     cmake --build --preset default --target tst_windowsfolder
     ctest --preset windows-folder
     exit 0
-fi
-
-scripts/setup.sh
-if [[ "$preset" == lint ]]; then
+    ;;
+windows-package)
+    scripts/setup.sh windows
+    windows_qt
+    windows_release windows-package
+    exit 0
+    ;;
+reproducible)
+    exec scripts/reproducible.sh
+    ;;
+lint)
+    scripts/setup.sh
     exec scripts/lint.sh
-fi
-if [[ "$preset" != fuzz ]]; then
+    ;;
+fuzz)
+    scripts/setup.sh
+    ;;
+*)
+    scripts/setup.sh
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
-    QT_QPA_PLATFORM=offscreen ctest --preset "$preset"
-fi
+    ctest --preset "$preset"
+    [[ "$preset" == default ]] || exit 0
+    if ! command -v clang++ >/dev/null; then
+        echo "test.sh: no clang++, so no fuzz run (./test.sh fuzz says why it needs one)"
+        exit 0
+    fi
+    ;;
+esac
 
-if [[ "$preset" == fuzz ]] || [[ "$preset" == default ]] && command -v clang++ >/dev/null; then
-    default_seconds=60
-    [[ "$preset" == default ]] && default_seconds=15
-    cmake --preset fuzz -DRUVENTO_FUZZ_SECONDS="${RUVENTO_FUZZ_SECONDS:-$default_seconds}" >/dev/null
-    cmake --build --preset fuzz
-    ctest --preset fuzz
-    grep -h '^fuzz_commands:' build/fuzz/Testing/Temporary/LastTest*.log || true
+# The bounded fuzz run: libFuzzer comes with clang only.
+if ! command -v clang++ >/dev/null; then
+    echo "test.sh: the fuzz run needs clang++ (Debian's clang and libclang-rt-14-dev, in scripts/packages.txt)" >&2
+    exit 1
 fi
+default_seconds=60
+[[ "$preset" == default ]] && default_seconds=15
+cmake --preset fuzz -DRUVENTO_FUZZ_SECONDS="${RUVENTO_FUZZ_SECONDS:-$default_seconds}" >/dev/null
+cmake --build --preset fuzz
+ctest --preset fuzz
+grep -h '^fuzz_commands:' build/fuzz/Testing/Temporary/LastTest*.log

@@ -1,6 +1,7 @@
-// The Windows program folder as its user meets it: the zip that cpack made in
-// the Windows build, unpacked and started under Wine on a virtual X display,
-// from a folder on a drive and from the root of a drive.
+// The Windows program folder as its user meets it: the zip of the Windows
+// release, unpacked and started under Wine on a virtual X display, from a
+// folder on a drive and from the root of a drive; and the setup program,
+// installed, used, uninstalled and installed again.
 
 #include "desktopdriver.h"
 #include "programsessions.h"
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void reportIsSavedBesideTheProgram();
     void missingDataFolderEndsWithAMessage_data();
     void missingDataFolderEndsWithAMessage();
+    void setupInstallsAndUninstallingKeepsTheReports();
 
 private:
     void placesToStartFrom();
@@ -47,8 +49,17 @@ private:
     // names a part of the copy taken away first. The copy's host folder goes
     // to `folder`.
     [[nodiscard]] bool launch(QProcess &program, const QString &place, const QString &removed, QString *folder);
+    // A fresh, empty drive R:, whose host folder is returned.
+    [[nodiscard]] QString newDrive();
+    // Starts a Windows program as an Italian user, with only the DLLs beside it.
+    [[nodiscard]] bool start(QProcess &program, const QStringList &arguments);
+    // Runs a Windows program and waits until every program of the prefix
+    // ended; `exitCode` is the program's.
+    void runAndSettle(const QStringList &arguments, int *exitCode);
 
     QTemporaryDir m_root;
+    QString m_release;
+    QString m_setup;
     QString m_unpacked;
     QString m_prefix;
     std::unique_ptr<QTemporaryDir> m_place;
@@ -61,13 +72,16 @@ void tst_WindowsFolder::initTestCase()
         if (QStandardPaths::findExecutable(tool.toString()).isEmpty())
             QFAIL(qPrintable(tool.toString() + u" is missing; scripts/setup.sh windows installs it"_s));
     }
-    const QString build = qEnvironmentVariable("RUVENTO_WINDOWS_BUILD");
-    const QStringList zips = QDir(build).entryList({u"Ruvento-*-win64.zip"_s}, QDir::Files);
-    QVERIFY2(zips.size() == 1, "no single Ruvento-*-win64.zip in RUVENTO_WINDOWS_BUILD; ./test.sh windows makes it");
+    m_release = qEnvironmentVariable("RUVENTO_WINDOWS_RELEASE");
+    const QStringList zips = QDir(m_release).entryList({u"Ruvento-*-win64.zip"_s}, QDir::Files);
+    const QStringList setups = QDir(m_release).entryList({u"Ruvento-*-win64-setup.exe"_s}, QDir::Files);
+    QVERIFY2(zips.size() == 1 && setups.size() == 1,
+             "no single zip and setup program in RUVENTO_WINDOWS_RELEASE; ./test.sh windows makes them");
+    m_setup = QDir(m_release).filePath(setups.first());
 
     QVERIFY(m_root.isValid());
     const Outcome unzip =
-        run(QStringLiteral(RUVENTO_CMAKE_COMMAND), {u"-E"_s, u"tar"_s, u"xf"_s, QDir(build).filePath(zips.first())},
+        run(QStringLiteral(RUVENTO_CMAKE_COMMAND), {u"-E"_s, u"tar"_s, u"xf"_s, QDir(m_release).filePath(zips.first())},
             QProcessEnvironment::systemEnvironment(), m_root.path());
     QVERIFY2(unzip.finished && unzip.exitCode == 0, qPrintable(unzip.err));
     m_unpacked = m_root.filePath(QString(zips.first()).chopped(4));
@@ -88,9 +102,11 @@ void tst_WindowsFolder::cleanupTestCase()
 
 void tst_WindowsFolder::zipHoldsOneSelfContainedFolder()
 {
-    // The program, the data folder, and what the program loads besides
-    // Windows itself: nothing else is to be installed on the user's Windows.
+    // The program, the data folder, what the program loads besides Windows
+    // itself (nothing else is to be installed on the user's Windows), and
+    // the licences of all of it.
     const QStringList expected{
+        u"LICENSE.txt"_s,
         u"Qt6Core.dll"_s,
         u"Qt6Gui.dll"_s,
         u"Qt6Widgets.dll"_s,
@@ -101,11 +117,29 @@ void tst_WindowsFolder::zipHoldsOneSelfContainedFolder()
         u"libgcc_s_seh-1.dll"_s,
         u"libstdc++-6.dll"_s,
         u"libwinpthread-1.dll"_s,
+        u"licenses/"_s,
+        u"licenses/GCC-exception-3.1.txt"_s,
+        u"licenses/GPL-3.0.txt"_s,
+        u"licenses/LGPL-3.0.txt"_s,
+        u"licenses/NOTICE.txt"_s,
+        u"licenses/qt/"_s,
+        u"licenses/winpthreads.txt"_s,
         u"platforms/"_s,
         u"platforms/qwindows.dll"_s,
         u"ruvento.exe"_s,
     };
-    QCOMPARE(tree(m_unpacked), expected);
+    // One licence for each third-party part compiled into Qt's DLLs.
+    QStringList entries = tree(m_unpacked);
+    const qsizetype before = entries.size();
+    entries.removeIf(
+        [](const QString &entry) { return entry.startsWith(u"licenses/qt/"_s) && entry.endsWith(u".txt"_s); });
+    QVERIFY(entries.size() < before);
+    QCOMPARE(entries, expected);
+    // Windows text files, which Notepad shows as they are.
+    QFile notice(m_unpacked + u"/licenses/NOTICE.txt"_s);
+    QVERIFY(notice.open(QIODevice::ReadOnly));
+    const QByteArray text = notice.readAll();
+    QCOMPARE(text.count("\r\n"), text.count('\n'));
 }
 
 void tst_WindowsFolder::placesToStartFrom()
@@ -116,21 +150,19 @@ void tst_WindowsFolder::placesToStartFrom()
     QTest::newRow("root of a drive") << u"R:\\"_s;
 }
 
-bool tst_WindowsFolder::launch(QProcess &program, const QString &place, const QString &removed, QString *folder)
+QString tst_WindowsFolder::newDrive()
 {
     m_place = std::make_unique<QTemporaryDir>();
-    const QString drive = m_place->filePath(u"drive"_s);
-    const bool atRoot = place.endsWith(u'\\');
-    *folder = atRoot ? drive : drive + u"/Ruvento"_s;
-    if (!m_place->isValid() || !QDir().mkpath(QFileInfo(*folder).path()) || !copyFolder(m_unpacked, *folder))
-        return false;
-    if (!removed.isEmpty() && !QDir(QDir(*folder).filePath(removed)).removeRecursively())
-        return false;
+    QString drive = m_place->filePath(u"drive"_s);
     const QString link = m_prefix + u"/dosdevices/"_s + Drive;
     QFile::remove(link);
-    if (!QFile::link(drive, link))
-        return false;
+    if (!m_place->isValid() || !QDir().mkpath(drive) || !QFile::link(drive, link))
+        return {};
+    return drive;
+}
 
+bool tst_WindowsFolder::start(QProcess &program, const QStringList &arguments)
+{
     // Only what the folder brings: no DLL search path into the build's Qt.
     QProcessEnvironment environment = m_desktop.environment();
     environment.remove(u"RUVENTO_WINE_DLL_DIRS"_s);
@@ -139,8 +171,32 @@ bool tst_WindowsFolder::launch(QProcess &program, const QString &place, const QS
     environment.remove(u"LC_ALL"_s);
     environment.insert(u"LANG"_s, u"it_IT.UTF-8"_s);
     program.setProcessEnvironment(environment);
-    program.start(WineRunner, {place + (atRoot ? QString() : u"\\"_s) + u"ruvento.exe"_s});
+    program.start(WineRunner, arguments);
     return program.waitForStarted(HungAfterMs);
+}
+
+bool tst_WindowsFolder::launch(QProcess &program, const QString &place, const QString &removed, QString *folder)
+{
+    const QString drive = newDrive();
+    const bool atRoot = place.endsWith(u'\\');
+    *folder = atRoot ? drive : drive + u"/Ruvento"_s;
+    if (drive.isEmpty() || !copyFolder(atRoot ? m_unpacked + u"/."_s : m_unpacked, *folder))
+        return false;
+    if (!removed.isEmpty() && !QDir(QDir(*folder).filePath(removed)).removeRecursively())
+        return false;
+    return start(program, {place + (atRoot ? QString() : u"\\"_s) + u"ruvento.exe"_s});
+}
+
+void tst_WindowsFolder::runAndSettle(const QStringList &arguments, int *exitCode)
+{
+    QProcess command;
+    QVERIFY2(start(command, arguments), qPrintable(command.errorString()));
+    QString failure;
+    QVERIFY2(waitForExit(command, &failure), qPrintable(failure));
+    *exitCode = command.exitCode();
+    // An uninstaller hands its work to a copy of itself and returns at once.
+    const Outcome settled = run(WineRunner, {u"--wait"_s}, m_desktop.environment());
+    QVERIFY2(settled.finished && settled.exitCode == 0, qPrintable(settled.err));
 }
 
 void tst_WindowsFolder::programShowsItsWindowAndCloses_data()
@@ -196,6 +252,74 @@ void tst_WindowsFolder::missingDataFolderEndsWithAMessage()
     QVERIFY2(launch(program, place, removed, &folder), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program] { stop(program); });
     answerMissingFolderMessage(m_desktop, program);
+}
+
+void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
+{
+    // A folder whose name holds a blank and an accented letter.
+    const QString drive = newDrive();
+    QVERIFY(!drive.isEmpty());
+    QVERIFY(QFile::copy(m_setup, drive + u"/setup.exe"_s));
+    const QString installed = drive + u"/Programmi Ruvento è/Ruvento"_s;
+    // NSIS reads /D= unquoted to the end of its command line, and Wine quotes
+    // an argument with a blank: cmd hands the command line on as it is.
+    const QStringList setup{u"cmd"_s, u"/c"_s, u"R:\\setup.exe /S /D=R:\\Programmi Ruvento è\\Ruvento"_s};
+    const QString program = u"R:\\Programmi Ruvento è\\Ruvento\\ruvento.exe"_s;
+    const QString reports = installed + u"/Shared/Sistemi"_s;
+
+    int exitCode = -1;
+    runAndSettle(setup, &exitCode);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(exitCode, 0);
+    for (const QStringView file : {u"ruvento.exe", u"Qt6Core.dll", u"platforms/qwindows.dll", u"Uninstall.exe"})
+        QVERIFY2(QFileInfo::exists(installed + u'/' + file.toString()), qPrintable(file.toString()));
+    QVERIFY(QFileInfo(reports).isDir());
+    bool shortcut = false;
+    for (const QString &user : QDir(m_prefix + u"/drive_c/users"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        shortcut |= QFileInfo::exists(m_prefix + u"/drive_c/users/"_s + user
+                                      + u"/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Ruvento.lnk"_s);
+    QVERIFY(shortcut);
+    const QString key = u"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ruvento"_s;
+    const Outcome entry = run(WineRunner, {u"reg"_s, u"query"_s, key}, m_desktop.environment());
+    QVERIFY2(entry.finished && entry.exitCode == 0 && entry.out.contains(u"DisplayVersion"_s), qPrintable(entry.err));
+
+    // The installed program saves into its own Shared\Sistemi.
+    {
+        QProcess ruvento;
+        QVERIFY2(start(ruvento, {program}), qPrintable(ruvento.errorString()));
+        const auto cleanup = qScopeGuard([&ruvento] { stop(ruvento); });
+        QString saved;
+        saveWorkedExample(m_desktop, ruvento, QDir(reports), &saved);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    const QStringList report = QDir(reports).entryList(QDir::Files);
+    QCOMPARE(report.size(), 1);
+
+    // Uninstalled: the program is gone, the report stays.
+    // The uninstaller hands its work to a copy of itself, not to be started
+    // from cmd, which ends the copy with itself; its exit code is that of
+    // the hand-over.
+    runAndSettle({u"R:\\Programmi Ruvento è\\Ruvento\\Uninstall.exe"_s, u"/S"_s}, &exitCode);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(!QFileInfo::exists(installed + u"/ruvento.exe"_s));
+    QVERIFY(!QFileInfo::exists(installed + u"/Uninstall.exe"_s));
+    QVERIFY(!QFileInfo::exists(installed + u"/Qt6Core.dll"_s));
+    QVERIFY(!QFileInfo::exists(installed + u"/platforms"_s));
+    QCOMPARE(QDir(reports).entryList(QDir::Files), report);
+
+    // Installed again: the report is still there, and the program starts.
+    runAndSettle(setup, &exitCode);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(QDir(reports).entryList(QDir::Files), report);
+    QProcess ruvento;
+    QVERIFY2(start(ruvento, {program}), qPrintable(ruvento.errorString()));
+    const auto cleanup = qScopeGuard([&ruvento] { stop(ruvento); });
+    showWindowAndClose(m_desktop, ruvento);
 }
 
 QTEST_GUILESS_MAIN(tst_WindowsFolder)

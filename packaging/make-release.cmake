@@ -1,0 +1,63 @@
+# Makes the Windows release folder (see windows-release.cmake):
+#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DQT_PREFIX=... -DCPACK=...
+#         [-DSTRIP_NONDETERMINISM=...] -P make-release.cmake
+#
+# What would make two builds of one commit differ, and what closes it:
+# - times: every time written (PE headers stamped by strip, zip entries,
+#   gzip headers) is the commit's, through SOURCE_DATE_EPOCH; the linker
+#   writes none, and rcc none (see cmake/windows-runtime.cmake and
+#   ui/CMakeLists.txt);
+# - local time: zip entries carry local times, so packing runs in UTC;
+# - zip entry order and owner ids: strip-nondeterminism sorts the entries
+#   and clears the owners;
+# - the setup program's file order: packaging/nsis/files.cmake sorts it.
+
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(epoch "$ENV{SOURCE_DATE_EPOCH}")
+else()
+    execute_process(COMMAND git -C "${SOURCE_DIR}" log -1 --format=%ct
+        OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed ERROR_QUIET)
+    if(failed OR NOT epoch MATCHES "^[0-9]+$")
+        message(FATAL_ERROR "No git history to date the release by: set SOURCE_DATE_EPOCH")
+    endif()
+endif()
+
+set(out "${BUILD_DIR}/release")
+set(work "${BUILD_DIR}/release-work")
+file(REMOVE_RECURSE "${out}" "${work}")
+file(MAKE_DIRECTORY "${out}/sources")
+
+set(pack "${CMAKE_COMMAND}" -E env "SOURCE_DATE_EPOCH=${epoch}" TZ=UTC)
+execute_process(COMMAND ${pack} "${CPACK}" -B "${work}"
+    WORKING_DIRECTORY "${BUILD_DIR}" COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${pack} "${CPACK}" --config CPackSourceConfig.cmake -B "${work}"
+    WORKING_DIRECTORY "${BUILD_DIR}" COMMAND_ERROR_IS_FATAL ANY)
+
+file(GLOB zips "${work}/*.zip")
+if(STRIP_NONDETERMINISM)
+    foreach(zip IN LISTS zips)
+        execute_process(COMMAND ${pack} "${STRIP_NONDETERMINISM}" --type zip --timestamp "${epoch}" "${zip}"
+            COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+else()
+    message(WARNING "No strip-nondeterminism (Debian's package): the zips' entry order is left to chance")
+endif()
+
+file(GLOB packages "${work}/*-win64.zip" "${work}/*-setup.exe")
+file(GLOB sources "${work}/*-source.zip" "${QT_PREFIX}/source/qt6-base_*")
+file(COPY ${packages} DESTINATION "${out}")
+file(COPY ${sources} DESTINATION "${out}/sources")
+if(EXISTS "${QT_PREFIX}/source/build-options.txt")
+    file(COPY_FILE "${QT_PREFIX}/source/build-options.txt" "${out}/sources/qt-build-options.txt")
+else()
+    message(WARNING "${QT_PREFIX} was not built by scripts/qt-windows.sh: its source is not in the release")
+endif()
+
+file(GLOB_RECURSE shipped RELATIVE "${out}" "${out}/*")
+set(sums "")
+foreach(file IN LISTS shipped)
+    file(SHA256 "${out}/${file}" sum)
+    string(APPEND sums "${sum}  ${file}\n")
+endforeach()
+file(WRITE "${out}/SHA256SUMS" "${sums}")
+message(STATUS "Release: ${out}")

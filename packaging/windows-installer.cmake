@@ -1,0 +1,14 @@
+# The Windows setup program, Ruvento-<version>-win64-setup.exe, made by CPack
+# with NSIS (Debian's nsis: makensis runs here, no Windows needed) from a
+# template of the project's own, nsis/NSIS.template.in: per user, no
+# administrator rights, Italian pages, a Start-menu entry and an entry under
+# "Installed apps", and reports kept when uninstalling.
+
+set(CPACK_GENERATOR "ZIP;NSIS")
+set(CPACK_MODULE_PATH "${CMAKE_CURRENT_SOURCE_DIR}/nsis")
+set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_SOURCE_DIR}/nsis/files.cmake")
+set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_SOURCE_DIR}/nsis/project-config.cmake")
+# The template's own variables (CPack hands it only CPACK_* ones).
+set(CPACK_RUVENTO_ICON "${PROJECT_SOURCE_DIR}/resources/ruvento.ico")
+set(CPACK_RUVENTO_LICENSE "${CMAKE_CURRENT_BINARY_DIR}/licenses/LICENSE.txt")

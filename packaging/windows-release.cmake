@@ -1,0 +1,24 @@
+# `cmake --build <build> --target release`: the Windows release folder,
+# <build>/release, with what a download page offers and its checksums:
+#   Ruvento-<version>-win64.zip          the program folder
+#   Ruvento-<version>-win64-setup.exe    the setup program
+#   sources/                             the corresponding source: Ruvento's,
+#                                        and Debian's qtbase that Qt was built
+#                                        from, with its build options
+#   SHA256SUMS                           for `sha256sum -c SHA256SUMS`
+# Two builds of the same commit give the same bytes: see make-release.cmake.
+
+set(CPACK_SOURCE_GENERATOR "ZIP")
+find_program(RUVENTO_STRIP_NONDETERMINISM strip-nondeterminism)
+get_filename_component(qt_prefix "${Qt6_DIR}/../../.." ABSOLUTE)
+add_custom_target(release
+    COMMAND "${CMAKE_COMMAND}"
+        "-DBUILD_DIR=${CMAKE_BINARY_DIR}"
+        "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
+        "-DQT_PREFIX=${qt_prefix}"
+        "-DCPACK=${CMAKE_CPACK_COMMAND}"
+        "-DSTRIP_NONDETERMINISM=${RUVENTO_STRIP_NONDETERMINISM}"
+        -P "${CMAKE_CURRENT_SOURCE_DIR}/make-release.cmake"
+    DEPENDS ruvento
+    COMMENT "Packing the Windows release into ${CMAKE_BINARY_DIR}/release"
+    VERBATIM)
