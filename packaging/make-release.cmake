@@ -1,6 +1,6 @@
 # Makes the Windows release folder (see windows-release.cmake):
-#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DQT_PREFIX=... -DCPACK=...
-#         [-DSTRIP_NONDETERMINISM=...] -P make-release.cmake
+#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DSOURCE_TREE=... -DQT_PREFIX=...
+#         -DCPACK=... [-DSTRIP_NONDETERMINISM=...] -P make-release.cmake
 #
 # What would make two builds of one commit differ, and what closes it:
 # - times: every time written (PE headers stamped by strip, zip entries,
@@ -10,7 +10,9 @@
 # - local time: zip entries carry local times, so packing runs in UTC;
 # - zip entry order and owner ids: strip-nondeterminism sorts the entries
 #   and clears the owners;
-# - the setup program's file order: packaging/nsis/files.cmake sorts it.
+# - the setup program's file order: packaging/nsis/files.cmake sorts it;
+# - the source zip: only the files git tracks, not what a work tree holds
+#   besides.
 
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
     set(epoch "$ENV{SOURCE_DATE_EPOCH}")
@@ -24,8 +26,21 @@ endif()
 
 set(out "${BUILD_DIR}/release")
 set(work "${BUILD_DIR}/release-work")
-file(REMOVE_RECURSE "${out}" "${work}")
+file(REMOVE_RECURSE "${out}" "${work}" "${SOURCE_TREE}")
 file(MAKE_DIRECTORY "${out}/sources")
+
+execute_process(COMMAND git -C "${SOURCE_DIR}" -c core.quotePath=off ls-files
+    OUTPUT_VARIABLE tracked RESULT_VARIABLE failed ERROR_QUIET)
+if(failed)
+    file(COPY "${SOURCE_DIR}/" DESTINATION "${SOURCE_TREE}" PATTERN .git EXCLUDE PATTERN build EXCLUDE)
+else()
+    string(REGEX REPLACE "\n$" "" tracked "${tracked}")
+    string(REPLACE "\n" ";" tracked "${tracked}")
+    foreach(file IN LISTS tracked)
+        get_filename_component(dir "${file}" DIRECTORY)
+        file(COPY "${SOURCE_DIR}/${file}" DESTINATION "${SOURCE_TREE}/${dir}")
+    endforeach()
+endif()
 
 set(pack "${CMAKE_COMMAND}" -E env "SOURCE_DATE_EPOCH=${epoch}" TZ=UTC)
 execute_process(COMMAND ${pack} "${CPACK}" -B "${work}"

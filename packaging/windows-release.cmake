@@ -8,13 +8,20 @@
 #   SHA256SUMS                           for `sha256sum -c SHA256SUMS`
 # Two builds of the same commit give the same bytes: see make-release.cmake.
 
+# Ruvento's source as tracked by git (or the whole tree outside git), laid
+# out by make-release.cmake where CPack's source package takes it from.
 set(CPACK_SOURCE_GENERATOR "ZIP")
+set(RUVENTO_SOURCE_TREE "${CMAKE_BINARY_DIR}/release-source")
+set(CPACK_SOURCE_INSTALLED_DIRECTORIES "${RUVENTO_SOURCE_TREE};/")
+# That tree lies in the build folder and holds nothing to leave out.
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/")
 find_program(RUVENTO_STRIP_NONDETERMINISM strip-nondeterminism)
 get_filename_component(qt_prefix "${Qt6_DIR}/../../.." ABSOLUTE)
 add_custom_target(release
     COMMAND "${CMAKE_COMMAND}"
         "-DBUILD_DIR=${CMAKE_BINARY_DIR}"
         "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
+        "-DSOURCE_TREE=${RUVENTO_SOURCE_TREE}"
         "-DQT_PREFIX=${qt_prefix}"
         "-DCPACK=${CMAKE_CPACK_COMMAND}"
         "-DSTRIP_NONDETERMINISM=${RUVENTO_STRIP_NONDETERMINISM}"
