@@ -68,5 +68,5 @@ set(CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND "${CMAKE_OBJDUMP}")
 
 include(windows-licenses.cmake)
 
-# `cpack -G ZIP` in the build folder: Ruvento-<version>-win64.zip, one folder.
+# The zip of the program folder: Ruvento-<version>-win64.zip, one folder.
 set(CPACK_PACKAGE_FILE_NAME "Ruvento-${PROJECT_VERSION}-win64")
