@@ -33,6 +33,7 @@ mkdir -p "$build/Shared/Sistemi"
 work="$(mktemp -d)"
 pids=()
 cleanup() {
+    # Some of them have ended already; their status no longer matters.
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"
@@ -87,14 +88,15 @@ measure() {
     "$@" >/dev/null 2>&1 &
     pid=$!
     if ! read -r -t "$bound" -u "$maps" stamp; then
-        kill "$pid" 2>/dev/null || true
+        kill "$pid" 2>/dev/null || true # it may have died, which is the failure reported
         echo "startup.sh: no window from $program in $bound s" >&2
         exit 1
     fi
+    # The settling time: this read is meant to time out, which is no error.
     read -r -t "$settle" -u "$maps" _ || true
     rss="$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")"
     kill "$pid"
-    wait "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true # killed on purpose: its status is the signal
     awk -v a="$start" -v b="$stamp" -v r="$rss" 'BEGIN { printf "%.1f %d\n", (b - a) * 1000, r }'
 }
 

@@ -42,6 +42,7 @@ size() { echo "$(find "$1" -type f | wc -l) inputs, $(cat "$1"/* | wc -c) bytes"
 before="$(size "$work/corpus")"
 
 failed() {
+    # The context of a finding, when the logs name one; the failure stands either way.
     grep -h -B2 -A30 -E '^(==[0-9]+==ERROR|fuzz_commands: step|SUMMARY|.*runtime error)' "$@" || true
     echo "fuzz campaign: FAILED; the input is in $work/artifacts/" >&2
     exit 1
@@ -49,7 +50,8 @@ failed() {
 
 start="$(date +%s)"
 (cd "$work" && "$fuzzer" -jobs="$cores" -workers="$cores" -runs=$((runs / cores)) "${flags[@]}" \
-    -artifact_prefix="$work/artifacts/" -print_final_stats=1 corpus) >"$work/campaign.log" 2>&1 || true
+    -artifact_prefix="$work/artifacts/" -print_final_stats=1 corpus) >"$work/campaign.log" 2>&1 \
+    || true # the jobs' own logs, read below, tell a finding from the runs' end
 seconds=$(($(date +%s) - start))
 for log in "$work"/fuzz-*.log; do
     mv "$log" "$work/job-${log##*/fuzz-}"
@@ -61,6 +63,7 @@ for log in "$work"/job-*.log; do
     grep -q '^Done ' "$log" || failed "$log"
     total=$((total + ${done_runs:-0}))
     ((${rss:-0} > peak)) && peak="$rss"
+    # A worker's last coverage line, if it printed one; only a figure for the summary.
     ends+=" $(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -1 || true);"
 done
 [[ -z "$(ls -A "$work/artifacts")" ]] || failed "$work"/job-*.log

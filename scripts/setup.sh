@@ -13,6 +13,7 @@ mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "${lists[@]}" | gre
 
 missing=()
 for pkg in "${wanted[@]}"; do
+    # dpkg-query fails for a package it never heard of: that one is missing too.
     status="$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)"
     [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
 done
