@@ -17,6 +17,8 @@ get_target_property(qt_core_dll Qt6::Core IMPORTED_LOCATION_RELEASE)
 get_filename_component(dir "${qt_core_dll}" DIRECTORY)
 list(PREPEND RUVENTO_WINDOWS_DLL_DIRS "${dir}")
 list(REMOVE_DUPLICATES RUVENTO_WINDOWS_DLL_DIRS)
+# Qt's prefix, where scripts/qt-windows.sh also keeps its sources and notices.
+get_filename_component(RUVENTO_QT_PREFIX "${Qt6_DIR}/../../.." ABSOLUTE)
 
 # Windows' own DLLs are those MinGW has an import library for
 # (libkernel32.a, libuser32.a, ...): they are on every Windows and never ship.

@@ -16,13 +16,12 @@ set(CPACK_SOURCE_INSTALLED_DIRECTORIES "${RUVENTO_SOURCE_TREE};/")
 # That tree lies in the build folder and holds nothing to leave out.
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/")
 find_program(RUVENTO_STRIP_NONDETERMINISM strip-nondeterminism)
-get_filename_component(qt_prefix "${Qt6_DIR}/../../.." ABSOLUTE)
 add_custom_target(release
     COMMAND "${CMAKE_COMMAND}"
         "-DBUILD_DIR=${CMAKE_BINARY_DIR}"
         "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
         "-DSOURCE_TREE=${RUVENTO_SOURCE_TREE}"
-        "-DQT_PREFIX=${qt_prefix}"
+        "-DQT_PREFIX=${RUVENTO_QT_PREFIX}"
         "-DCPACK=${CMAKE_CPACK_COMMAND}"
         "-DSTRIP_NONDETERMINISM=${RUVENTO_STRIP_NONDETERMINISM}"
         -P "${CMAKE_CURRENT_SOURCE_DIR}/make-release.cmake"

@@ -261,10 +261,11 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     QVERIFY(!drive.isEmpty());
     QVERIFY(QFile::copy(m_setup, drive + u"/setup.exe"_s));
     const QString installed = drive + u"/Programmi Ruvento è/Ruvento"_s;
+    const QString folder = u"R:\\Programmi Ruvento è\\Ruvento"_s;
     // NSIS reads /D= unquoted to the end of its command line, and Wine quotes
     // an argument with a blank: cmd hands the command line on as it is.
-    const QStringList setup{u"cmd"_s, u"/c"_s, u"R:\\setup.exe /S /D=R:\\Programmi Ruvento è\\Ruvento"_s};
-    const QString program = u"R:\\Programmi Ruvento è\\Ruvento\\ruvento.exe"_s;
+    const QStringList setup{u"cmd"_s, u"/c"_s, u"R:\\setup.exe /S /D="_s + folder};
+    const QString program = folder + u"\\ruvento.exe"_s;
     const QString reports = installed + u"/Shared/Sistemi"_s;
 
     int exitCode = -1;
@@ -301,7 +302,7 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     // The uninstaller hands its work to a copy of itself, not to be started
     // from cmd, which ends the copy with itself; its exit code is that of
     // the hand-over.
-    runAndSettle({u"R:\\Programmi Ruvento è\\Ruvento\\Uninstall.exe"_s, u"/S"_s}, &exitCode);
+    runAndSettle({folder + u"\\Uninstall.exe"_s, u"/S"_s}, &exitCode);
     if (QTest::currentTestFailed())
         return;
     QVERIFY(!QFileInfo::exists(installed + u"/ruvento.exe"_s));
