@@ -16,7 +16,9 @@ export WINEPREFIX="${RUVENTO_WINEPREFIX:-$cache/wine-prefix}"
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installer dialogs: nothing here needs .NET or a browser.
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No winemenubuilder: a setup program's shortcuts stay in the prefix instead
+# of landing in the host desktop's menu.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 
 # Wine takes the Windows user locale from the Unix one, which glibc must know:
 # a locale asked for and not installed is compiled into the cache.
@@ -52,6 +54,14 @@ mkdir -p "$cache"
         fi
         touch "$WINEPREFIX/.ruvento-ready"
     fi
+    # The prefix keeps to itself: Wine links the user's Desktop, Documents and
+    # the like to the host's home, where a setup program's shortcuts would land.
+    for folder in "$WINEPREFIX"/drive_c/users/*/*; do
+        if [[ -L "$folder" ]]; then
+            rm "$folder"
+            mkdir "$folder"
+        fi
+    done
 ) 9>"$cache/wine.lock"
 
 case "${1:-}" in
