@@ -1,8 +1,9 @@
 # The Windows setup program, Ruvento-<version>-win64-setup.exe, made by CPack
 # with NSIS (Debian's nsis: makensis runs here, no Windows needed) from a
 # template of the project's own, nsis/NSIS.template.in: per user, no
-# administrator rights, Italian pages, a Start-menu entry and an entry under
-# "Installed apps", and reports kept when uninstalling.
+# administrator rights, Italian pages with Ruvento's own picture, Start-menu
+# entries for the program and its reports, a desktop entry to choose, an
+# entry under "Installed apps", and reports kept when uninstalling.
 
 set(CPACK_GENERATOR "ZIP;NSIS")
 set(CPACK_MODULE_PATH "${CMAKE_CURRENT_SOURCE_DIR}/nsis")
@@ -12,3 +13,10 @@ set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_SOURCE_DIR}/nsis/project-config.c
 # The template's own variables (CPack hands it only CPACK_* ones).
 set(CPACK_RUVENTO_ICON "${PROJECT_SOURCE_DIR}/resources/ruvento.ico")
 set(CPACK_RUVENTO_LICENSE "${CMAKE_CURRENT_BINARY_DIR}/licenses/LICENSE.txt")
+# The welcome and finish pages' picture (164 x 314, as NSIS wants it), made
+# from the icon and the window's strip of balls on the window's grey:
+#   convert -size 164x314 xc:'srgb(192,192,192)' \
+#     \( ruvento.png -filter Lanczos -resize 112x112 \) -gravity north -geometry +0+70 -composite \
+#     \( image1@2x.jpg -resize 148x \) -gravity north -geometry +0+210 -composite \
+#     -type TrueColor BMP3:setup.bmp
+set(CPACK_RUVENTO_WELCOME_BITMAP "${PROJECT_SOURCE_DIR}/resources/setup.bmp")

@@ -106,6 +106,7 @@ void tst_WindowsFolder::zipHoldsOneSelfContainedFolder()
     // itself (nothing else is to be installed on the user's Windows), and
     // the licences of all of it.
     const QStringList expected{
+        u"LEGGIMI.txt"_s,
         u"LICENSE.txt"_s,
         u"Qt6Core.dll"_s,
         u"Qt6Gui.dll"_s,
@@ -135,11 +136,15 @@ void tst_WindowsFolder::zipHoldsOneSelfContainedFolder()
         [](const QString &entry) { return entry.startsWith(u"licenses/qt/"_s) && entry.endsWith(u".txt"_s); });
     QVERIFY(entries.size() < before);
     QCOMPARE(entries, expected);
-    // Windows text files, which Notepad shows as they are.
-    QFile notice(m_unpacked + u"/licenses/NOTICE.txt"_s);
-    QVERIFY(notice.open(QIODevice::ReadOnly));
-    const QByteArray text = notice.readAll();
-    QCOMPARE(text.count("\r\n"), text.count('\n'));
+    // Windows text files, which Notepad shows as they are; the guide's
+    // accents need its UTF-8 marked as such.
+    for (const QString &name : {u"licenses/NOTICE.txt"_s, u"LEGGIMI.txt"_s}) {
+        QFile file(m_unpacked + u'/' + name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QCOMPARE(text.count("\r\n"), text.count('\n'));
+        QCOMPARE(text.startsWith("\xEF\xBB\xBF"), name == u"LEGGIMI.txt"_s);
+    }
 }
 
 void tst_WindowsFolder::placesToStartFrom()
@@ -260,6 +265,15 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     const QString drive = newDrive();
     QVERIFY(!drive.isEmpty());
     QVERIFY(QFile::copy(m_setup, drive + u"/setup.exe"_s));
+    // An older Ruvento, whose folder held files that this one lacks: this
+    // setup program made again with a folder "vecchio" added.
+    QTemporaryDir older;
+    const Outcome packed =
+        run(QStringLiteral(RUVENTO_CPACK_COMMAND),
+            {u"--config"_s, m_release + u"/../CPackConfig.cmake"_s, u"-G"_s, u"NSIS"_s, u"-B"_s, older.path(), u"-D"_s,
+             u"CPACK_INSTALLED_DIRECTORIES="_s + m_unpacked + u"/licenses;vecchio"_s});
+    QVERIFY2(packed.finished && packed.exitCode == 0, qPrintable(packed.out + packed.err));
+    QVERIFY(QFile::copy(older.filePath(QFileInfo(m_setup).fileName()), drive + u"/older.exe"_s));
     const QString installed = drive + u"/Programmi Ruvento è/Ruvento"_s;
     const QString folder = u"R:\\Programmi Ruvento è\\Ruvento"_s;
     // NSIS reads /D= unquoted to the end of its command line, and Wine quotes
@@ -267,30 +281,39 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     const QStringList setup{u"cmd"_s, u"/c"_s, u"R:\\setup.exe /S /D="_s + folder};
     const QString program = folder + u"\\ruvento.exe"_s;
     const QString reports = installed + u"/Shared/Sistemi"_s;
+    const QString obsolete = installed + u"/vecchio"_s;
+    // The Start menu's entries, the program's and the reports', and the desktop's.
+    const auto links = [this] { return tree(m_prefix + u"/drive_c/users"_s).filter(u".lnk"_s).join(u'|'); };
 
     int exitCode = -1;
-    runAndSettle(setup, &exitCode);
+    runAndSettle({u"cmd"_s, u"/c"_s, u"R:\\older.exe /S /D="_s + folder}, &exitCode);
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(exitCode, 0);
-    for (const QStringView file : {u"ruvento.exe", u"Qt6Core.dll", u"platforms/qwindows.dll", u"Uninstall.exe"})
+    for (const QStringView file :
+         {u"ruvento.exe", u"Qt6Core.dll", u"platforms/qwindows.dll", u"Uninstall.exe", u"vecchio/NOTICE.txt"})
         QVERIFY2(QFileInfo::exists(installed + u'/' + file.toString()), qPrintable(file.toString()));
     QVERIFY(QFileInfo(reports).isDir());
-    bool shortcut = false;
-    for (const QString &user : QDir(m_prefix + u"/drive_c/users"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        shortcut |= QFileInfo::exists(m_prefix + u"/drive_c/users/"_s + user
-                                      + u"/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Ruvento.lnk"_s);
-    QVERIFY(shortcut);
+    const QRegularExpression allLinks(
+        u"^[^|]*/Programs/Report di Ruvento.lnk\\|[^|]*/Programs/Ruvento.lnk\\|[^|]*/Desktop/Ruvento.lnk$"_s);
+    QVERIFY2(allLinks.match(links()).hasMatch(), qPrintable(links()));
     const QString key = u"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ruvento"_s;
     const Outcome entry = run(WineRunner, {u"reg"_s, u"query"_s, key}, m_desktop.environment());
     QVERIFY2(entry.finished && entry.exitCode == 0 && entry.out.contains(u"DisplayVersion"_s), qPrintable(entry.err));
 
-    // The installed program saves into its own Shared\Sistemi.
+    // While the installed program runs from the folder, the setup program
+    // and the uninstaller (run in place, so waited for) refuse and touch
+    // nothing. The program saves into its own Shared\Sistemi.
     {
         QProcess ruvento;
         QVERIFY2(start(ruvento, {program}), qPrintable(ruvento.errorString()));
         const auto cleanup = qScopeGuard([&ruvento] { stop(ruvento); });
         QString saved;
+        QVERIFY2(m_desktop.waitForWindow(ruvento, MainWindowTitle, &saved) != 0, qPrintable(saved));
+        QVERIFY(QFile::copy(installed + u"/Uninstall.exe"_s, drive + u"/un.exe"_s));
+        for (const QString &refused : {setup.last(), u"R:\\un.exe /S _?="_s + folder})
+            QCOMPARE(run(WineRunner, {u"cmd"_s, u"/c"_s, refused}, m_desktop.environment()).exitCode, 2);
+        QVERIFY(QFileInfo::exists(obsolete));
         saveWorkedExample(m_desktop, ruvento, QDir(reports), &saved);
         if (QTest::currentTestFailed())
             return;
@@ -298,17 +321,24 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     const QStringList report = QDir(reports).entryList(QDir::Files);
     QCOMPARE(report.size(), 1);
 
-    // Uninstalled: the program is gone, the report stays.
+    // Closed, the older Ruvento gives way whole to this one; the report stays.
+    runAndSettle(setup, &exitCode);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(exitCode, 0);
+    QVERIFY(!QFileInfo::exists(obsolete));
+    QCOMPARE(QDir(reports).entryList(QDir::Files), report);
+
+    // Uninstalled: the program and its entries are gone, the report stays.
     // The uninstaller hands its work to a copy of itself, not to be started
     // from cmd, which ends the copy with itself; its exit code is that of
     // the hand-over.
     runAndSettle({folder + u"\\Uninstall.exe"_s, u"/S"_s}, &exitCode);
     if (QTest::currentTestFailed())
         return;
-    QVERIFY(!QFileInfo::exists(installed + u"/ruvento.exe"_s));
-    QVERIFY(!QFileInfo::exists(installed + u"/Uninstall.exe"_s));
-    QVERIFY(!QFileInfo::exists(installed + u"/Qt6Core.dll"_s));
-    QVERIFY(!QFileInfo::exists(installed + u"/platforms"_s));
+    for (const QStringView file : {u"ruvento.exe", u"Uninstall.exe", u"Qt6Core.dll", u"platforms", u"LEGGIMI.txt"})
+        QVERIFY2(!QFileInfo::exists(installed + u'/' + file.toString()), qPrintable(file.toString()));
+    QCOMPARE(links(), QString());
     QCOMPARE(QDir(reports).entryList(QDir::Files), report);
 
     // Installed again: the report is still there, and the program starts.
