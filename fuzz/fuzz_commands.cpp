@@ -26,6 +26,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTime>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <array>
@@ -297,7 +298,7 @@ void save(const VARIABILI &state, std::span<const std::uint8_t> args, bool folde
     const QTime time = QTime(0, 0).addSecs((a[1] << 16 | a[2] << 8 | a[3]) % 86400);
     const QDate date = QDate(2024, 1, 1).addDays(a[4]);
     // In UTC, so that no zone's clock change can shift the time read back.
-    const QString tag = Funzioni::ReportTimeTag(QDateTime(date, time, Qt::UTC), tagLocales().at(locale));
+    const QString tag = Funzioni::ReportTimeTag(QDateTime(date, time, QTimeZone::utc()), tagLocales().at(locale));
     const QString &day = dayPart(locale, date.dayOfWeek());
     const std::string digits = twoDigits(time.hour()) + twoDigits(time.minute()) + twoDigits(time.second());
     const QStringView tagView(tag);
