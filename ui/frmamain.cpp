@@ -358,7 +358,7 @@ void frmAmain::buildControls()
     m_txtLista->setAccessibleName(u"Lista combinazioni"_s);
 
     // Focus follows the tab indexes; the frames and labels never take it.
-    std::sort(tabStops.begin(), tabStops.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::ranges::sort(tabStops, [](const auto &a, const auto &b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabStops.size(); ++i)
         setTabOrder(tabStops[i - 1].second, tabStops[i].second);
 }
@@ -397,7 +397,7 @@ QLineEdit *frmAmain::txtChiave(int index) const
 
 int frmAmain::chiaveIndexOf(const QObject *object) const
 {
-    const auto *const found = std::find(m_txtChiave.begin(), m_txtChiave.end(), object);
+    const auto *const found = std::ranges::find(m_txtChiave, object);
     return found == m_txtChiave.end() ? 0 : static_cast<int>(found - m_txtChiave.begin()) + 1;
 }
 
@@ -419,9 +419,10 @@ bool frmAmain::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::FocusIn && index != 0) {
         txtChiave_GotFocus(index);
         // A click places the cursor after the focus arrives; select once it has.
-        if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
-            QMetaObject::invokeMethod(
-                this, [this, index] { txtChiave_GotFocus(index); }, Qt::QueuedConnection);
+        if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason) {
+            const auto select = [this, index] { txtChiave_GotFocus(index); };
+            QMetaObject::invokeMethod(this, select, Qt::QueuedConnection);
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -466,7 +467,7 @@ void frmAmain::cmdElabora_Click()
         m_txtLista->setPlainText(outcome.listText);
         return;
     }
-    m_messages.Show(*outcome.message);
+    m_messages.Show(outcome.message.value());
     switch (outcome.focus) {
     case FocusBox::Chiave:
         txtChiave(outcome.chiaveIndex)->setFocus(Qt::OtherFocusReason);
