@@ -78,7 +78,7 @@ esac
 
 # The bounded fuzz run: libFuzzer comes with clang only.
 if ! command -v clang++ >/dev/null; then
-    echo "test.sh: the fuzz run needs clang++ (Debian's clang and libclang-rt-14-dev, in scripts/packages.txt)" >&2
+    echo "test.sh: the fuzz run needs clang++ (Debian's clang and libclang-rt-dev, in scripts/packages.txt)" >&2
     exit 1
 fi
 default_seconds=60

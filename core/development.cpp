@@ -53,7 +53,7 @@ QString FormatRow(const VARIABILI &state, int row)
 {
     Q_ASSERT(TableCoversCounters(state));
     const std::span<const qint16> cells =
-        state.DevelopmentTable->row(row).first(static_cast<std::size_t>(state.KeyCount));
+        state.DevelopmentTable.value().row(row).first(static_cast<std::size_t>(state.KeyCount));
     QString text;
     text.reserve(3 * qsizetype{state.KeyCount});
     for (qint16 cell : cells)

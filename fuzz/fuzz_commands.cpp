@@ -26,6 +26,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTime>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <array>
@@ -170,7 +171,7 @@ void appendRow(std::string &text, const Table &table, int row)
 void checkDevelopment(const VARIABILI &state, int step)
 {
     check(state.DevelopmentTable.has_value(), step, "counters without a table");
-    const Table &table = *state.DevelopmentTable;
+    const Table &table = state.DevelopmentTable.value();
     const int n = state.NumberMass;
     check(state.KeyCount >= 3 && state.KeyCount <= KeyBoxCount, step, "KeyCount outside 3..10");
     check(state.TotalCombinations >= 1 && state.TotalCombinations <= n && n <= 99, step, "not 1 <= C <= N <= 99");
@@ -189,7 +190,7 @@ void checkDevelopment(const VARIABILI &state, int step)
             check(r == 1 || cell == next[k], step, "row does not follow the one before by the wrap rule");
             next[k] = cell + 1 > n ? cell + 1 - n : cell + 1;
         }
-        std::sort(next.begin(), next.end());
+        std::ranges::sort(next);
     }
 }
 
@@ -198,10 +199,10 @@ void checkDevelopment(const VARIABILI &state, int step)
 // checked), so ordering the rows by their numbers orders the lines as text.
 std::string reportBytes(const VARIABILI &state)
 {
-    const Table &table = *state.DevelopmentTable;
+    const Table &table = state.DevelopmentTable.value();
     std::vector<int> rows(static_cast<std::size_t>(table.rows()));
     std::iota(rows.begin(), rows.end(), 1);
-    std::sort(rows.begin(), rows.end(), [&table](int a, int b) {
+    std::ranges::sort(rows, [&table](int a, int b) {
         const std::span<const qint16> first = table.row(a);
         const std::span<const qint16> second = table.row(b);
         for (std::size_t k = 0; k < first.size(); ++k)
@@ -228,7 +229,7 @@ void develop(VARIABILI &state, const InputTexts &input, std::optional<std::strin
 
     if (refusal) {
         check(!outcome.developed(), step, "developed what it should refuse");
-        check(outcome.message->text == refusal->text && outcome.message->icon == MessageIcon::Error, step,
+        check(outcome.message.value().text == refusal->text && outcome.message.value().icon == MessageIcon::Error, step,
               "wrong refusal message");
         check(outcome.focus == refusal->focus && outcome.chiaveIndex == refusal->chiaveIndex, step,
               "wrong focus after a refusal");
@@ -245,20 +246,20 @@ void develop(VARIABILI &state, const InputTexts &input, std::optional<std::strin
     std::vector<int> base;
     for (const QString &text : input.txtChiave)
         if (!text.isEmpty())
-            base.push_back(*readBox(text).value);
-    std::sort(base.begin(), base.end());
+            base.push_back(readBox(text).value.value());
+    std::ranges::sort(base);
     check(state.KeyCount == static_cast<int>(base.size()), step, "KeyCount is not the number of filled keys");
-    check(state.NumberMass == *readBox(input.txtNumeri).value, step, "NumberMass is not the typed one");
-    check(state.TotalCombinations == *readBox(input.txtCombinazioni).value, step,
+    check(state.NumberMass == readBox(input.txtNumeri).value.value(), step, "NumberMass is not the typed one");
+    check(state.TotalCombinations == readBox(input.txtCombinazioni).value.value(), step,
           "TotalCombinations is not the typed one");
     for (int k = 1; k <= state.KeyCount; ++k)
-        check(state.DevelopmentTable->at(1, k) == base[static_cast<std::size_t>(k - 1)], step,
+        check(state.DevelopmentTable.value().at(1, k) == base[static_cast<std::size_t>(k - 1)], step,
               "row 1 is not the base row");
 
     std::string list;
     list.reserve(static_cast<std::size_t>(state.TotalCombinations) * (3 * KeyBoxCount + 1));
     for (int r = 1; r <= state.TotalCombinations; ++r) {
-        appendRow(list, *state.DevelopmentTable, r);
+        appendRow(list, state.DevelopmentTable.value(), r);
         list += "\r\n";
     }
     check(outcome.listText == QLatin1String(list.data(), static_cast<qsizetype>(list.size())), step,
@@ -297,7 +298,7 @@ void save(const VARIABILI &state, std::span<const std::uint8_t> args, bool folde
     const QTime time = QTime(0, 0).addSecs((a[1] << 16 | a[2] << 8 | a[3]) % 86400);
     const QDate date = QDate(2024, 1, 1).addDays(a[4]);
     // In UTC, so that no zone's clock change can shift the time read back.
-    const QString tag = Funzioni::ReportTimeTag(QDateTime(date, time, Qt::UTC), tagLocales().at(locale));
+    const QString tag = Funzioni::ReportTimeTag(QDateTime(date, time, QTimeZone::utc()), tagLocales().at(locale));
     const QString &day = dayPart(locale, date.dayOfWeek());
     const std::string digits = twoDigits(time.hour()) + twoDigits(time.minute()) + twoDigits(time.second());
     const QStringView tagView(tag);
@@ -305,7 +306,7 @@ void save(const VARIABILI &state, std::span<const std::uint8_t> args, bool folde
               && QLatin1String(digits.data(), 6) == tagView.sliced(day.size() + 1),
           step, "wrong time tag");
 
-    const VARIABILI before = state;
+    const VARIABILI before = state; // NOLINT(performance-unnecessary-copy-initialization): to compare after
     const Message message = SaveReport(state, applicationPath(), tag);
     check(state == before, step, "save changed the state");
 
@@ -372,7 +373,7 @@ void checkNothingLeft(bool folderThere, int step)
 
 std::span<const std::uint8_t> nextLine(std::span<const std::uint8_t> &rest)
 {
-    const auto end = std::find(rest.begin(), rest.end(), std::uint8_t{'\n'});
+    const auto end = std::ranges::find(rest, std::uint8_t{'\n'});
     const auto length = static_cast<std::size_t>(end - rest.begin());
     const std::span<const std::uint8_t> line = rest.first(length);
     rest = rest.subspan(std::min(length + 1, rest.size()));
@@ -404,7 +405,7 @@ QString decode(std::span<const std::uint8_t> bytes, Encoding encoding)
 void setBoxes(InputTexts &input, std::span<const std::uint8_t> fields, Encoding encoding)
 {
     const auto nextField = [&fields, encoding] {
-        const auto end = std::find(fields.begin(), fields.end(), std::uint8_t{'|'});
+        const auto end = std::ranges::find(fields, std::uint8_t{'|'});
         const auto length = static_cast<std::size_t>(end - fields.begin());
         QString text = decode(fields.first(length), encoding);
         fields = fields.subspan(std::min(length + 1, fields.size()));

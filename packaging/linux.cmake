@@ -13,6 +13,8 @@
 # One name for the desktop entry, the icon and the AppStream component.
 set(RUVENTO_APP_ID "org.ruvento.Ruvento")
 set(RUVENTO_APP_ID "${RUVENTO_APP_ID}" PARENT_SCOPE)
+# The metainfo names its developer by the same reverse domain.
+string(REGEX REPLACE "\\.[^.]*$" "" RUVENTO_DEVELOPER_ID "${RUVENTO_APP_ID}")
 
 configure_file(ruvento.desktop.in "${RUVENTO_APP_ID}.desktop" @ONLY)
 configure_file(ruvento.metainfo.xml.in "${RUVENTO_APP_ID}.metainfo.xml" @ONLY)

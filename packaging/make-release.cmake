@@ -1,6 +1,8 @@
 # Makes the Windows release folder (see windows-release.cmake):
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DSOURCE_TREE=... -DQT_PREFIX=...
-#         -DCPACK=... [-DSTRIP_NONDETERMINISM=...] -P make-release.cmake
+#         -DCPACK=... -DSTRIP_NONDETERMINISM=... -P make-release.cmake
+# Beside the folder, BUILD_DIR/release.commit names the commit it was made
+# from, when the work tree held no changes (scripts/reproducible.sh reads it).
 #
 # What would make two builds of one commit differ, and what closes it:
 # - times: every time written (PE headers stamped by strip, zip entries,
@@ -14,6 +16,10 @@
 # - the source zip: only the files git tracks, not what a work tree holds
 #   besides.
 
+if(NOT STRIP_NONDETERMINISM)
+    message(FATAL_ERROR "No strip-nondeterminism (Debian's package): the zips' entry order would be left to chance")
+endif()
+
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
     set(epoch "$ENV{SOURCE_DATE_EPOCH}")
 else()
@@ -26,7 +32,7 @@ endif()
 
 set(out "${BUILD_DIR}/release")
 set(work "${BUILD_DIR}/release-work")
-file(REMOVE_RECURSE "${out}" "${work}" "${SOURCE_TREE}")
+file(REMOVE_RECURSE "${out}" "${work}" "${SOURCE_TREE}" "${BUILD_DIR}/release.commit")
 file(MAKE_DIRECTORY "${out}/sources")
 
 execute_process(COMMAND git -C "${SOURCE_DIR}" -c core.quotePath=off ls-files
@@ -49,14 +55,10 @@ execute_process(COMMAND ${pack} "${CPACK}" --config CPackSourceConfig.cmake -B "
     WORKING_DIRECTORY "${BUILD_DIR}" COMMAND_ERROR_IS_FATAL ANY)
 
 file(GLOB zips "${work}/*.zip")
-if(STRIP_NONDETERMINISM)
-    foreach(zip IN LISTS zips)
-        execute_process(COMMAND ${pack} "${STRIP_NONDETERMINISM}" --type zip --timestamp "${epoch}" "${zip}"
-            COMMAND_ERROR_IS_FATAL ANY)
-    endforeach()
-else()
-    message(WARNING "No strip-nondeterminism (Debian's package): the zips' entry order is left to chance")
-endif()
+foreach(zip IN LISTS zips)
+    execute_process(COMMAND ${pack} "${STRIP_NONDETERMINISM}" --type zip --timestamp "${epoch}" "${zip}"
+        COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
 
 file(GLOB packages "${work}/*-win64.zip" "${work}/*-setup.exe")
 file(GLOB sources "${work}/*-source.zip" "${QT_PREFIX}/source/qt6-base_*")
@@ -75,4 +77,13 @@ foreach(file IN LISTS shipped)
     string(APPEND sums "${sum}  ${file}\n")
 endforeach()
 file(WRITE "${out}/SHA256SUMS" "${sums}")
+
+# Untracked files stay out of the release: only tracked ones are built or packed.
+execute_process(COMMAND git -C "${SOURCE_DIR}" status --porcelain --untracked-files=no
+    OUTPUT_VARIABLE changes RESULT_VARIABLE failed ERROR_QUIET)
+execute_process(COMMAND git -C "${SOURCE_DIR}" rev-parse HEAD
+    OUTPUT_VARIABLE commit RESULT_VARIABLE failed_head ERROR_QUIET)
+if(NOT failed AND NOT failed_head AND changes STREQUAL "")
+    file(WRITE "${BUILD_DIR}/release.commit" "${commit}")
+endif()
 message(STATUS "Release: ${out}")

@@ -22,7 +22,12 @@ fi
 mapfile -t scripts < <(git ls-files '*.sh' '*.sh.in' .ci/run)
 mapfile -t sources < <(git ls-files '*.cpp' '*.h')
 mapfile -t units < <(git ls-files '*.cpp')
-mapfile -t includes < <(git ls-files '*.h' | xargs -n 1 dirname | sort -u | sed 's/^/-I/')
+mapfile -t includes < <(git ls-files '*.h' | xargs -r -n 1 dirname | sort -u | sed 's/^/-I/')
+# Nothing to check is no clean bill: outside a git work tree the lists are empty.
+if [[ ${#scripts[@]} -eq 0 || ${#units[@]} -eq 0 || ${#includes[@]} -eq 0 ]]; then
+    echo "lint: FAILED: no files to check (${#scripts[@]} scripts, ${#units[@]} .cpp files, ${#includes[@]} header folders)" >&2
+    exit 1
+fi
 
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
@@ -48,6 +53,10 @@ for unit in "${units[@]}"; do
         outside+=("$unit")
     fi
 done
+if [[ ${#inside[@]} -eq 0 ]]; then
+    echo "lint: FAILED: $build/compile_commands.json compiles none of the tracked .cpp files" >&2
+    exit 1
+fi
 tidy_ok=true
 printf '%s\n' "${inside[@]}" | xargs -P 2 -n 2 clang-tidy --quiet -p "$build" \
     --extra-arg=-Wno-unknown-warning-option >"$log" 2>&1 || tidy_ok=false

@@ -11,3 +11,9 @@ ruvento_cache="${RUVENTO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/ruvento}"
 ruvento_qt_version() {
     dpkg-query -W -f='${Version}' qt6-base-dev
 }
+
+# Debian's mirrors, for the Debian systems that scripts/debian.sh makes.
+# shellcheck disable=SC2034 # read by the scripts that source this file
+ruvento_debian_mirror=http://deb.debian.org/debian
+# shellcheck disable=SC2034 # read by the scripts that source this file
+ruvento_debian_security=http://deb.debian.org/debian-security

@@ -6,7 +6,7 @@ namespace ruvento {
 
 QValidator::State DigitsValidator::validate(QString &input, int & /*pos*/) const
 {
-    const bool digits = std::all_of(input.cbegin(), input.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const bool digits = std::ranges::all_of(input, [](QChar c) { return c >= u'0' && c <= u'9'; });
     return digits && input.size() <= 2 ? Acceptable : Invalid;
 }
 

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleHints>
 #include <QTranslator>
 #include <QWindow>
 
@@ -179,6 +180,54 @@ QPixmap pictureFor(const QString &name, qreal devicePixelRatio)
     return {qt_findAtNxFile(name, qRound(devicePixelRatio))};
 }
 
+// The colours of every role in Fusion's light scheme, enabled and disabled
+// (inactive is as active). Qt fills a role left unset from the desktop's
+// palette, which from Qt 6.5 on follows its colour scheme, dark included, so
+// the window sets them all.
+struct RoleColours
+{
+    QPalette::ColorRole role;
+    QRgb enabled, disabled;
+};
+constexpr RoleColours LightScheme[] = {
+    {QPalette::WindowText, 0xff000000, 0xffbebebe},
+    {QPalette::Button, 0xffefefef, 0xffefefef},
+    {QPalette::Light, 0xffffffff, 0xffffffff},
+    {QPalette::Midlight, 0xffcacaca, 0xffcacaca},
+    {QPalette::Dark, 0xff9f9f9f, 0xffbebebe},
+    {QPalette::Mid, 0xffb8b8b8, 0xffb8b8b8},
+    {QPalette::Text, 0xff000000, 0xffbebebe},
+    {QPalette::BrightText, 0xffffffff, 0xffffffff},
+    {QPalette::ButtonText, 0xff000000, 0xffbebebe},
+    {QPalette::Base, 0xffffffff, 0xffefefef},
+    {QPalette::Window, 0xffefefef, 0xffefefef},
+    {QPalette::Shadow, 0xff767676, 0xffb1b1b1},
+    {QPalette::Highlight, 0xff308cc6, 0xff919191},
+    {QPalette::HighlightedText, 0xffffffff, 0xffffffff},
+    {QPalette::Link, 0xff0000ff, 0xff0000ff},
+    {QPalette::LinkVisited, 0xffff00ff, 0xffff00ff},
+    {QPalette::AlternateBase, 0xfff7f7f7, 0xfff7f7f7},
+    {QPalette::NoRole, 0xff000000, 0xff000000},
+    {QPalette::ToolTipBase, 0xffffffdc, 0xffffffdc},
+    {QPalette::ToolTipText, 0xff000000, 0xff000000},
+    {QPalette::PlaceholderText, 0x80000000, 0x80000000},
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    // Qt 6.6's accent, which Fusion takes from the highlight.
+    {QPalette::Accent, 0xff308cc6, 0xff919191},
+#endif
+};
+
+QPalette lightPalette()
+{
+    QPalette palette;
+    for (const RoleColours &colours : LightScheme) {
+        palette.setColor(QPalette::Active, colours.role, QColor::fromRgba(colours.enabled));
+        palette.setColor(QPalette::Inactive, colours.role, QColor::fromRgba(colours.enabled));
+        palette.setColor(QPalette::Disabled, colours.role, QColor::fromRgba(colours.disabled));
+    }
+    return palette;
+}
+
 } // namespace
 
 void ApplyAppearance(QApplication &app)
@@ -188,6 +237,12 @@ void ApplyAppearance(QApplication &app)
     if (qtItalian->load(u":/i18n/qtbase_it.qm"_s))
         QCoreApplication::installTranslator(qtItalian);
     QApplication::setStyle(new RuventoStyle);
+    // Light whatever the desktop's colour scheme: the palette, and from
+    // Qt 6.8 on what the platform draws itself, such as a title bar.
+    QApplication::setPalette(lightPalette());
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QGuiApplication::styleHints()->setColorScheme(Qt::ColorScheme::Light);
+#endif
     // Every window of the program, the main one included, takes this icon.
     // Read as PNG outright: left to guess the format, the reader would load
     // every image plug-in to ask it.
@@ -303,7 +358,7 @@ void frmAmain::buildControls()
     m_txtLista->setAccessibleName(u"Lista combinazioni"_s);
 
     // Focus follows the tab indexes; the frames and labels never take it.
-    std::sort(tabStops.begin(), tabStops.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::ranges::sort(tabStops, [](const auto &a, const auto &b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabStops.size(); ++i)
         setTabOrder(tabStops[i - 1].second, tabStops[i].second);
 }
@@ -342,7 +397,7 @@ QLineEdit *frmAmain::txtChiave(int index) const
 
 int frmAmain::chiaveIndexOf(const QObject *object) const
 {
-    const auto *const found = std::find(m_txtChiave.begin(), m_txtChiave.end(), object);
+    const auto *const found = std::ranges::find(m_txtChiave, object);
     return found == m_txtChiave.end() ? 0 : static_cast<int>(found - m_txtChiave.begin()) + 1;
 }
 
@@ -364,9 +419,10 @@ bool frmAmain::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::FocusIn && index != 0) {
         txtChiave_GotFocus(index);
         // A click places the cursor after the focus arrives; select once it has.
-        if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
-            QMetaObject::invokeMethod(
-                this, [this, index] { txtChiave_GotFocus(index); }, Qt::QueuedConnection);
+        if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason) {
+            const auto select = [this, index] { txtChiave_GotFocus(index); };
+            QMetaObject::invokeMethod(this, select, Qt::QueuedConnection);
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -411,7 +467,7 @@ void frmAmain::cmdElabora_Click()
         m_txtLista->setPlainText(outcome.listText);
         return;
     }
-    m_messages.Show(*outcome.message);
+    m_messages.Show(outcome.message.value());
     switch (outcome.focus) {
     case FocusBox::Chiave:
         txtChiave(outcome.chiaveIndex)->setFocus(Qt::OtherFocusReason);

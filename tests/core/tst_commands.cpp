@@ -64,7 +64,7 @@ void tst_Commands::developsTheWorkedExample()
     QCOMPARE(state.NumberMass, 90);
     QCOMPARE(state.TotalCombinations, 4);
     QVERIFY(state.DevelopmentTable);
-    QCOMPARE(state.DevelopmentTable->rows(), 4);
+    QCOMPARE(state.DevelopmentTable.value().rows(), 4);
 }
 
 void tst_Commands::keysAnywhereFormColumnsInBoxOrder()
@@ -120,9 +120,9 @@ void tst_Commands::refusesInCheckOrder()
     VARIABILI state;
     const DevelopOutcome outcome = DevelopCommand(state, input);
     QVERIFY(!outcome.developed());
-    QCOMPARE(outcome.message->text, text);
-    QCOMPARE(outcome.message->icon, MessageIcon::Error);
-    QVERIFY(outcome.message->text.endsWith(u"..! "_s));
+    QCOMPARE(outcome.message.value().text, text);
+    QCOMPARE(outcome.message.value().icon, MessageIcon::Error);
+    QVERIFY(outcome.message.value().text.endsWith(u"..! "_s));
     QCOMPARE(outcome.focus, focus);
     if (focus == FocusBox::Chiave)
         QCOMPARE(outcome.chiaveIndex, chiave);
@@ -148,19 +148,19 @@ void tst_Commands::combinationsEqualToMassAreAccepted()
 {
     VARIABILI state;
     QVERIFY(DevelopCommand(state, inputs({{1, u"1"_s}, {2, u"2"_s}, {3, u"3"_s}}, u"99"_s, u"99"_s)).developed());
-    QCOMPARE(state.DevelopmentTable->rows(), 99);
+    QCOMPARE(state.DevelopmentTable.value().rows(), 99);
 }
 
 void tst_Commands::clearZeroesCountersAndKeepsTable()
 {
     VARIABILI state;
     QVERIFY(DevelopCommand(state, workedExample()).developed());
-    const Table table = *state.DevelopmentTable;
+    const Table table = state.DevelopmentTable.value();
     ClearCommand(state);
     QCOMPARE(state.NumberMass, 0);
     QCOMPARE(state.TotalCombinations, 0);
     QCOMPARE(state.KeyCount, 3);
-    QCOMPARE(*state.DevelopmentTable, table);
+    QCOMPARE(state.DevelopmentTable.value(), table);
 }
 
 QTEST_APPLESS_MAIN(tst_Commands)

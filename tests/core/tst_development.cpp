@@ -94,13 +94,13 @@ void tst_Development::everyRowIsSortedAndStepsByOne()
     const Table table = DevelopTable(base, mass, mass);
     for (int r = 1; r <= table.rows(); ++r) {
         const Row cells = rowOf(table, r);
-        QVERIFY2(std::is_sorted(cells.begin(), cells.end()), qPrintable(u"row %1"_s.arg(r)));
+        QVERIFY2(std::ranges::is_sorted(cells), qPrintable(u"row %1"_s.arg(r)));
         if (r == 1)
             continue;
         Row stepped = rowOf(table, r - 1);
         for (qint16 &v : stepped)
             v = static_cast<qint16>(v + 1 > mass ? v + 1 - mass : v + 1);
-        std::sort(stepped.begin(), stepped.end());
+        std::ranges::sort(stepped);
         QCOMPARE(cells, stepped);
         for (qint16 v : cells)
             QVERIFY(v >= 1 && v <= 99);

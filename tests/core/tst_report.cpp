@@ -9,12 +9,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 using namespace ruvento;
 
 namespace {
 
-VARIABILI developed(std::vector<qint16> base, qint16 mass, qint16 combinations)
+VARIABILI developed(const std::vector<qint16> &base, qint16 mass, qint16 combinations)
 {
     VARIABILI state;
     state.KeyCount = static_cast<qint16>(base.size());
@@ -94,8 +96,8 @@ void tst_Report::linesSortByCharacterCodes()
     const VARIABILI big = developed({5, 99, 0, 42, 42, 17, 63, 88, 1, 50}, 99, 99);
     const QStringList lines = ReportLines(big);
     QCOMPARE(lines.size(), 99);
-    QVERIFY(std::is_sorted(lines.begin(), lines.end(),
-                           [](const QString &a, const QString &b) { return QString::compare(a, b) < 0; }));
+    QVERIFY(
+        std::ranges::is_sorted(lines, [](const QString &a, const QString &b) { return QString::compare(a, b) < 0; }));
 }
 
 void tst_Report::savesTheWorkedExampleByteForByte()

@@ -111,7 +111,7 @@ public:
 
         xcb_flush(m_connection);
         look();
-        if (!done && !lost && !(program && program->state() == QProcess::NotRunning)) {
+        if (!done && !lost && (!program || program->state() != QProcess::NotRunning)) {
             bound.start(HungAfterMs);
             loop.exec();
         }

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleHints>
 
 using namespace Qt::StringLiterals;
 using namespace ruvento;
@@ -45,6 +46,19 @@ const QStringList FocusOrder = {
     u"cmdElabora"_s,   u"txtLista"_s,      u"cmdSalvaReport"_s, u"cmdClearReport"_s,
 };
 
+// Asks Qt for a dark colour scheme, as a desktop in dark mode does; false
+// where this Qt or its platform follows none.
+bool requestDarkScheme()
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QGuiApplication::styleHints()->setColorScheme(Qt::ColorScheme::Dark);
+    QCoreApplication::processEvents();
+    return QGuiApplication::styleHints()->colorScheme() == Qt::ColorScheme::Dark;
+#else
+    return false;
+#endif
+}
+
 } // namespace
 
 class tst_Layout final : public QObject
@@ -56,6 +70,7 @@ private Q_SLOTS:
     void window();
     void controls_data();
     void controls();
+    void colours_data();
     void colours();
     void boxes();
     void captionsFitTheirControls();
@@ -155,8 +170,19 @@ void tst_Layout::controls()
     QVERIFY(control->isVisible() && control->isEnabled());
 }
 
+void tst_Layout::colours_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light desktop") << false;
+    // Last: the tests after it run in the dark scheme too.
+    QTest::newRow("dark desktop") << true;
+}
+
 void tst_Layout::colours()
 {
+    QFETCH(bool, dark);
+    if (dark && !requestDarkScheme())
+        QSKIP("this Qt or its platform follows no colour scheme");
     const QColor grey(192, 192, 192), ink(64, 64, 64), face(224, 224, 224);
     QCOMPARE(m_window->palette().color(QPalette::Window), grey);
     for (const QWidget *control : m_window->findChildren<QWidget *>()) {
@@ -175,6 +201,9 @@ void tst_Layout::colours()
         QCOMPARE(m_window->txtChiave(k)->palette().color(QPalette::Text), ink);
     }
     const QPalette system = QApplication::palette();
+    QCOMPARE(system.color(QPalette::Base), QColor(Qt::white));
+    QCOMPARE(system.color(QPalette::Text), QColor(Qt::black));
+    QCOMPARE(system.color(QPalette::ButtonText), QColor(Qt::black));
     QCOMPARE(m_window->txtNumeri()->palette().color(QPalette::Text), QColor(24, 120, 137));
     QCOMPARE(m_window->txtCombinazioni()->palette().color(QPalette::Text), QColor(232, 111, 38));
     QCOMPARE(m_window->txtNumeri()->palette().color(QPalette::Base), system.color(QPalette::Base));

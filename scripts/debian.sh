@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Runs a command of this work tree inside a minimal Debian system of another
+# release, as root:
+#   scripts/debian.sh SUITE COMMAND [ARG...]    e.g. scripts/debian.sh trixie ./test.sh
+# The system (minbase and git, as a new user's) is made once with mmdebstrap
+# into the cache outside the clone, and brought up to date with apt on every
+# run. The command runs in a clone of HEAD with this work tree's changes laid
+# over it, in the system's /tmp, a memory file system of this run alone, so its
+# build/ never meets this tree's. RUVENTO_FUZZ_SECONDS and CI pass through.
+#
+# Every mount lives in a mount and process namespace of this run: when the
+# command ends, or the run is killed, they go with it, and so does any program
+# the command left running.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# shellcheck source=scripts/settings.sh
+source "$here/settings.sh"
+
+if [[ "${1:-}" == --in-namespace ]]; then
+    shift
+    root="$1" tree="$2"
+    shift 2
+    mount -t proc proc "$root/proc"
+    mount --bind /dev "$root/dev"
+    mount -t tmpfs tmpfs "$root/dev/shm"
+    mount -t tmpfs tmpfs "$root/tmp"
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+
+    # The work tree as it stands: HEAD, then the changed and the new files
+    # over it, and the deleted ones gone.
+    copy="$root/tmp/ruvento"
+    git clone --quiet "$tree" "$copy"
+    { git -C "$tree" diff -z --name-only --diff-filter=d HEAD; git -C "$tree" ls-files -z --others --exclude-standard; } \
+        | tar -C "$tree" --null -T - -cf - | tar -C "$copy" --no-same-owner -xf -
+    git -C "$tree" diff -z --name-only --diff-filter=D HEAD | (cd "$copy" && xargs -0 -r rm -f --)
+
+    in_root=(chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive)
+    [[ -n "${RUVENTO_FUZZ_SECONDS:-}" ]] && in_root+=("RUVENTO_FUZZ_SECONDS=$RUVENTO_FUZZ_SECONDS")
+    [[ -n "${CI:-}" ]] && in_root+=("CI=$CI")
+    # An upgrade cut short last time is finished first.
+    "${in_root[@]}" dpkg --configure -a
+    "${in_root[@]}" apt-get update -qq
+    "${in_root[@]}" apt-get full-upgrade -y -qq
+    "${in_root[@]}" sh -c 'cd /tmp/ruvento && exec "$@"' command "$@"
+    exit
+fi
+
+if [[ $# -lt 2 ]]; then
+    echo "usage: scripts/debian.sh SUITE COMMAND [ARG...]" >&2
+    exit 2
+fi
+if [[ $(id -u) -ne 0 ]]; then
+    echo "debian.sh: needs root (chroot and mounts); try: sudo $0 $*" >&2
+    exit 1
+fi
+suite="$1"
+shift
+"$here/setup.sh" debian
+
+root="$ruvento_cache/debian-$suite-$(dpkg --print-architecture)"
+if [[ ! -f "$root/.ready" ]]; then
+    rm -rf "$root"
+    mkdir -p "$ruvento_cache"
+    echo "debian.sh: making a Debian $suite system in $root"
+    mmdebstrap --quiet --variant=minbase --include=git "$suite" "$root" \
+        "deb $ruvento_debian_mirror $suite main" \
+        "deb $ruvento_debian_mirror $suite-updates main" \
+        "deb $ruvento_debian_security $suite-security main"
+    # Packages installed there start no services.
+    printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
+    chmod +x "$root/usr/sbin/policy-rc.d"
+    touch "$root/.ready"
+fi
+
+exec unshare --mount --propagation private --pid --fork \
+    "$here/debian.sh" --in-namespace "$root" "$(cd "$here/.." && pwd)" "$@"
