@@ -60,13 +60,18 @@ shift
 
 root="$ruvento_cache/debian-$suite-$(dpkg --print-architecture)"
 if [[ ! -f "$root/.ready" ]]; then
+    # The same archives as this machine's apt: the main one and its security one.
+    mirror="$(ruvento_debian_archives | grep -v -- '-security/*$' | head -n1)"
+    security="$(ruvento_debian_archives | grep -- '-security/*$' | head -n1)"
+    if [[ -z "$mirror" || -z "$security" ]]; then
+        echo "debian.sh: this machine's apt names no Debian archive and security archive to make $suite from" >&2
+        exit 1
+    fi
     rm -rf "$root"
     mkdir -p "$ruvento_cache"
     echo "debian.sh: making a Debian $suite system in $root"
     mmdebstrap --quiet --variant=minbase --include=git "$suite" "$root" \
-        "deb $ruvento_debian_mirror $suite main" \
-        "deb $ruvento_debian_mirror $suite-updates main" \
-        "deb $ruvento_debian_security $suite-security main"
+        "deb $mirror $suite main" "deb $mirror $suite-updates main" "deb $security $suite-security main"
     # Packages installed there start no services.
     printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
     chmod +x "$root/usr/sbin/policy-rc.d"

@@ -12,8 +12,16 @@ ruvento_qt_version() {
     dpkg-query -W -f='${Version}' qt6-base-dev
 }
 
-# Debian's mirrors, for the Debian systems that scripts/debian.sh makes.
-# shellcheck disable=SC2034 # read by the scripts that source this file
-ruvento_debian_mirror=http://deb.debian.org/debian
-# shellcheck disable=SC2034 # read by the scripts that source this file
-ruvento_debian_security=http://deb.debian.org/debian-security
+# The Debian archives this machine's apt reads (Debian's own and its security
+# archive), one a line: where the Debian systems of scripts/debian.sh come from.
+ruvento_debian_archives() {
+    local files=() file
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*; do
+        [[ -f "$file" ]] && files+=("$file")
+    done
+    [[ ${#files[@]} -gt 0 ]] || return 0
+    {
+        cat "${files[@]}" | sed -n 's/^URIs:[[:space:]]*//p' | tr ' ' '\n'
+        cat "${files[@]}" | sed -n 's/^deb[[:space:]]\+\(\[[^]]*\][[:space:]]\+\)\{0,1\}\([^[:space:]]*\).*/\2/p'
+    } | grep -E '/debian(-security)?/*$' | sort -u
+}
