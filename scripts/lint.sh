@@ -72,8 +72,12 @@ if [[ $tidy_ok == false ]]; then
     failed+=(clang-tidy)
 fi
 
+# cppcheck 2.17 notes where it limits its branch analysis, and fails on that
+# note as on a finding; 2.10, which has to read this line too, knows no
+# --check-level to lift the limit.
 if ! cppcheck --quiet --error-exitcode=1 --inline-suppr --std=c++20 --library=qt \
     --enable=warning,performance,portability --suppress=missingIncludeSystem \
+    --suppress=normalCheckLevelMaxBranches \
     "${includes[@]}" "${units[@]}" >"$log" 2>&1; then
     cat "$log"
     failed+=(cppcheck)
