@@ -30,6 +30,12 @@ else()
     endif()
 endif()
 
+# The release ships Qt's corresponding source, which only a Qt built by
+# scripts/qt-windows.sh keeps beside itself.
+if(NOT EXISTS "${QT_PREFIX}/source/build-options.txt")
+    message(FATAL_ERROR "${QT_PREFIX} was not built by scripts/qt-windows.sh: the release would lack Qt's source")
+endif()
+
 set(out "${BUILD_DIR}/release")
 set(work "${BUILD_DIR}/release-work")
 file(REMOVE_RECURSE "${out}" "${work}" "${SOURCE_TREE}" "${BUILD_DIR}/release.commit")
@@ -64,11 +70,7 @@ file(GLOB packages "${work}/*-win64.zip" "${work}/*-setup.exe")
 file(GLOB sources "${work}/*-source.zip" "${QT_PREFIX}/source/qt6-base_*")
 file(COPY ${packages} DESTINATION "${out}")
 file(COPY ${sources} DESTINATION "${out}/sources")
-if(EXISTS "${QT_PREFIX}/source/build-options.txt")
-    file(COPY_FILE "${QT_PREFIX}/source/build-options.txt" "${out}/sources/qt-build-options.txt")
-else()
-    message(WARNING "${QT_PREFIX} was not built by scripts/qt-windows.sh: its source is not in the release")
-endif()
+file(COPY_FILE "${QT_PREFIX}/source/build-options.txt" "${out}/sources/qt-build-options.txt")
 
 file(GLOB_RECURSE shipped RELATIVE "${out}" "${out}/*")
 set(sums "")
