@@ -142,7 +142,6 @@ void tst_Install::folderLayout_data()
     QTest::newRow("data folder") << u"Shared/Sistemi"_s << true << false;
     QTest::newRow("menu script") << u"install-desktop-entry.sh"_s << false << true;
     QTest::newRow("licence") << u"LICENSE"_s << false << false;
-    QTest::newRow("guide") << u"LEGGIMI.txt"_s << false << false;
     QTest::newRow("desktop entry") << EntryPath << false << false;
     QTest::newRow("icon") << IconPath << false << false;
     QTest::newRow("metainfo") << MetainfoPath << false << false;
