@@ -198,9 +198,8 @@ void tst_Install::validators_data()
 
     QTest::newRow("desktop entry") << u"desktop-file-validate"_s << QStringList{EntryPath};
     // The tree check also matches the metainfo with its desktop entry.
-    // Ruvento has no web page. AppStream 1.0 warns of that, and a warning fails
-    // validation, so there the missing page is lowered to a remark; before 1.0
-    // the check does not exist and may not be named.
+    // Ruvento has no web page: AppStream 1.0 fails on that warning, so it is
+    // lowered to a remark there; older versions know no such check to name.
     QStringList metainfo{u"validate-tree"_s, u"--no-net"_s, u"."_s};
     if (!run(u"appstreamcli"_s, {u"--version"_s}).out.contains(u"version: 0."_s))
         metainfo.insert(1, u"--override=url-homepage-missing=info"_s);
