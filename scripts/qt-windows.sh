@@ -78,11 +78,13 @@ if [[ ! -f "$source_dir/.unpacked" ]]; then
             { sed 's/^Types:.*/Types: deb-src/' "$f"; echo; } >> "$apt_dir/parts/debian.sources"
         fi
     done
-    if [[ -f /etc/apt/sources.list ]]; then
-        sed -n 's/^deb[[:space:]]/deb-src /p' /etc/apt/sources.list > "$apt_dir/sources.list"
-    else
-        : > "$apt_dir/sources.list"
-    fi
+    # And its one-line Debian entries, in sources.list or beside it.
+    : > "$apt_dir/sources.list"
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        if [[ -f "$f" ]]; then
+            sed -n '/debian/s/^deb[[:space:]]/deb-src /p' "$f" >> "$apt_dir/sources.list"
+        fi
+    done
     apt=(apt-get -q -o Dir::Etc::SourceList="$apt_dir/sources.list"
          -o Dir::Etc::SourceParts="$apt_dir/parts" -o Dir::State::Lists="$apt_dir/lists")
     "${apt[@]}" update >&2
