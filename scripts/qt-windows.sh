@@ -10,8 +10,10 @@
 # Beside Qt, the prefix keeps what its release must ship or point to:
 #   source/      Debian's qtbase source files it was built from, and
 #                build-options.txt, the options below
-#   attribution/ every qt_attribution.json of that source with the licence
-#                files beside it, at their own paths, Qt's LICENSES/, and
+#   attribution/ NOTICE.txt and licenses/, the notice of Qt and the MinGW
+#                runtime that a program folder copies (scripts/qt-notice.cmake),
+#                written from every qt_attribution.json of that source with
+#                the licence files beside it, Qt's LICENSES/ and
 #                files-read.txt, the source files the compiler read, which
 #                tell the third-party code inside the DLLs from the rest
 set -euo pipefail
@@ -131,6 +133,7 @@ mkdir -p "$prefix/attribution"
 ninja -C "$work/build" -t deps | sed -n 's/^    //p' | sort -u \
     | (cd "$work/build" && xargs realpath -m --relative-to="$src") \
     | grep -v '^\.\./' | sort -u > "$prefix/attribution/files-read.txt"
+cmake -DPREFIX="$prefix" -DVERSION="$version" -P "$here/qt-notice.cmake" >&2
 touch "$prefix/.complete"
 rm -rf "$work"
 echo "$prefix"
