@@ -67,7 +67,9 @@ foreach(zip IN LISTS zips)
 endforeach()
 
 file(GLOB packages "${work}/*-win64.zip" "${work}/*-setup.exe")
-file(GLOB sources "${work}/*-source.zip" "${QT_PREFIX}/source/qt6-base_*")
+# Qt's source, and the Debian packages it was built with (a .buildinfo).
+file(GLOB sources "${work}/*-source.zip" "${QT_PREFIX}/source/qt6-base_*"
+    "${QT_PREFIX}/source/*.buildinfo")
 file(COPY ${packages} DESTINATION "${out}")
 file(COPY ${sources} DESTINATION "${out}/sources")
 file(COPY_FILE "${QT_PREFIX}/source/build-options.txt" "${out}/sources/qt-build-options.txt")

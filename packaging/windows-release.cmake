@@ -4,7 +4,9 @@
 #   Ruvento-<version>-win64-setup.exe    the setup program
 #   sources/                             the corresponding source: Ruvento's,
 #                                        and Debian's qtbase that Qt was built
-#                                        from, with its build options
+#                                        from, with its build options and
+#                                        build-environment.buildinfo, the
+#                                        Debian packages it was built with
 #   SHA256SUMS                           for `sha256sum -c SHA256SUMS`
 # Two builds of the same commit give the same bytes: see make-release.cmake.
 

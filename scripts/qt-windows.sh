@@ -8,8 +8,9 @@
 # of options builds a new Qt beside the old one.
 #
 # Beside Qt, the prefix keeps what its release must ship or point to:
-#   source/      Debian's qtbase source files it was built from, and
-#                build-options.txt, the options below
+#   source/      Debian's qtbase source files it was built from,
+#                build-options.txt, the options below, and
+#                build-environment.buildinfo, the packages it was built with
 #   attribution/ NOTICE.txt and licenses/, the notice of Qt and the MinGW
 #                runtime that a program folder copies (scripts/qt-notice.cmake),
 #                written from every qt_attribution.json of that source with
@@ -134,6 +135,20 @@ ninja -C "$work/build" -t deps | sed -n 's/^    //p' | sort -u \
     | (cd "$work/build" && xargs realpath -m --relative-to="$src") \
     | grep -v '^\.\./' | sort -u > "$prefix/attribution/files-read.txt"
 cmake -DPREFIX="$prefix" -DVERSION="$version" -P "$here/qt-notice.cmake" >&2
+# The build environment, as a Debian .buildinfo records one: every installed
+# package with its version, so that anyone can set the same one up again.
+# Nothing of this machine's own (no path, date or host name).
+build_arch="$(dpkg --print-architecture)"
+{
+    printf '%s\n' "Format: 1.0" "Source: qt6-base" "Version: $version" \
+        "Build-Origin: $(dpkg-vendor --query Vendor)" "Build-Architecture: $build_arch" \
+        "Installed-Build-Depends:"
+    dpkg-query -W -f='${db:Status-Abbrev}\t${Package}\t${Architecture}\t${Version}\n' \
+        | awk -F'\t' -v arch="$build_arch" '$1 ~ /^ii/ {
+              name = $2; if ($3 != arch && $3 != "all") name = name ":" $3
+              print name " (= " $4 ")" }' \
+        | LC_ALL=C sort | sed '$!s/$/,/; s/^/ /'
+} > "$prefix/source/build-environment.buildinfo"
 touch "$prefix/.complete"
 rm -rf "$work"
 echo "$prefix"
