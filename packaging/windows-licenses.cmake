@@ -59,8 +59,8 @@ string(CONCAT notice
     "  Licence: LGPL-3.0-only (licenses\\LGPL-3.0.txt) or GPL-3.0 (licenses\\GPL-3.0.txt)\n"
     "  Source: Debian's source package qt6-translations ${translations}\n"
     "\n")
-ruvento_windows_text("${notice}" notice)
-file(WRITE "${licenses}/NOTICE.txt" "${notice}${qt_notice}")
+ruvento_windows_text("${notice}${qt_notice}" notice)
+file(WRITE "${licenses}/NOTICE.txt" "${notice}")
 
 install(FILES "${licenses}/LICENSE.txt" DESTINATION .)
 install(DIRECTORY "${licenses}/" DESTINATION licenses PATTERN LICENSE.txt EXCLUDE)
