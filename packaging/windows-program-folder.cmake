@@ -27,8 +27,12 @@ foreach(dir IN LISTS RUVENTO_WINDOWS_DLL_DIRS)
     file(GLOB dlls "${dir}/*.dll")
     foreach(dll IN LISTS dlls)
         get_filename_component(name "${dll}" NAME)
-        string(TOLOWER "${name}" name)
+        string(TOLOWER "${name}" lower)
+        # CMake 3.31 (Debian 13) looks them up in their own case.
         file(CREATE_LINK "${dll}" "${dll_links}/${name}" SYMBOLIC)
+        if(NOT lower STREQUAL name)
+            file(CREATE_LINK "${dll}" "${dll_links}/${lower}" SYMBOLIC)
+        endif()
     endforeach()
 endforeach()
 
