@@ -45,7 +45,8 @@ install(CODE "
         RESOLVED_DEPENDENCIES_VAR links
         UNRESOLVED_DEPENDENCIES_VAR system)
     foreach(dll IN LISTS system)
-        string(REGEX REPLACE \"[.]dll\$\" \"\" name \"\${dll}\")
+        string(TOLOWER \"\${dll}\" name)
+        string(REGEX REPLACE \"[.]dll\$\" \"\" name \"\${name}\")
         if(NOT EXISTS \"${RUVENTO_WINDOWS_IMPORT_LIB_DIR}/lib\${name}.a\")
             message(FATAL_ERROR \"\${dll} is neither Qt's, MinGW's nor Windows' own: where does it come from?\")
         endif()
