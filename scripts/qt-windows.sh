@@ -34,6 +34,9 @@ upstream="${version%%+*}"
 # Qt's bundled third-party libraries (Debian has none of them for mingw).
 options=(
     -DCMAKE_BUILD_TYPE=Release
+    # -Os: the DLLs are most of what a user downloads; nothing in the window
+    # is bound by Qt's speed.
+    -DFEATURE_optimize_size=ON
     -DBUILD_SHARED_LIBS=ON
     -DQT_BUILD_EXAMPLES=OFF
     -DQT_BUILD_TESTS=OFF
@@ -50,6 +53,11 @@ options=(
     # Debian's source has no src/3rdparty/wintab.
     -DFEATURE_tabletevent=OFF
     -DFEATURE_gif=OFF -DFEATURE_ico=OFF
+    # Windows paints through the raster engine: no Direct2D platform plug-in.
+    -DFEATURE_direct2d=OFF
+    # Nothing asks for MIME types by file content, and no PDF is written: no
+    # built-in MIME database, no PDF engine inside Qt6Gui.dll.
+    -DFEATURE_mimetype_database=OFF -DFEATURE_pdf=OFF
     # The window uses Fusion: no plug-in with the Windows Vista and 11 styles.
     -DFEATURE_style_windowsvista=OFF -DFEATURE_style_windows11=OFF
     # No Markdown is shown or written (and so no bundled md4c).
