@@ -53,8 +53,6 @@ options=(
     # Debian's source has no src/3rdparty/wintab.
     -DFEATURE_tabletevent=OFF
     -DFEATURE_gif=OFF -DFEATURE_ico=OFF
-    # Windows paints through the raster engine: no Direct2D platform plug-in.
-    -DFEATURE_direct2d=OFF
     # Nothing asks for MIME types by file content, and no PDF is written: no
     # built-in MIME database, no PDF engine inside Qt6Gui.dll.
     -DFEATURE_mimetype_database=OFF -DFEATURE_pdf=OFF
