@@ -15,11 +15,24 @@
 #                              needs no Wine
 #   ./test.sh reproducible     the Windows release built again in a clone at
 #                              another path; its checksums must match
+# The three Windows commands run in the Debian 13 system of scripts/debian.sh
+# (made on first use), on any machine; the release folder comes back to
+# build/windows/release or build/windows-package/release.
 # RUVENTO_FUZZ_SECONDS sets the fuzz run's length: 15 s by default, 60 s with
 # "fuzz".
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
+# shellcheck source=scripts/settings.sh
+source scripts/settings.sh
 preset="${1:-default}"
+
+# Goes on in the system the Windows release is made in, unless already there.
+in_release_system() {
+    [[ "${RUVENTO_DEBIAN_SUITE:-}" == "$ruvento_release_suite" ]] && return 0
+    local as_root=()
+    [[ $(id -u) -eq 0 ]] || as_root=(sudo)
+    exec "${as_root[@]}" scripts/debian.sh "$@" "$ruvento_release_suite" ./test.sh "$preset"
+}
 
 # Qt for Windows, from the cache outside the clone (built on first use).
 windows_qt() {
@@ -36,6 +49,7 @@ windows_release() {
 
 case "$preset" in
 windows)
+    in_release_system --keep build/windows/release
     scripts/setup.sh windows wine
     windows_qt
     windows_release windows
@@ -48,12 +62,14 @@ windows)
     exit 0
     ;;
 windows-package)
+    in_release_system --keep build/windows-package/release
     scripts/setup.sh windows
     windows_qt
     windows_release windows-package
     exit 0
     ;;
 reproducible)
+    in_release_system
     exec scripts/reproducible.sh
     ;;
 lint)

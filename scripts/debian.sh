@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Runs a command of this work tree inside a minimal Debian system of another
 # release, as root:
-#   scripts/debian.sh SUITE COMMAND [ARG...]    e.g. scripts/debian.sh trixie ./test.sh
+#   scripts/debian.sh [--keep PATH]... SUITE COMMAND [ARG...]
+#   e.g. scripts/debian.sh trixie ./test.sh
 # The system (minbase and git, as a new user's) is made once with mmdebstrap
 # into the cache outside the clone, and brought up to date with apt on every
 # run. The command runs in a clone of HEAD with this work tree's changes laid
 # over it, in the system's /tmp, a memory file system of this run alone, so its
-# build/ never meets this tree's. RUVENTO_FUZZ_SECONDS and CI pass through.
+# build/ never meets this tree's; each --keep PATH (a folder of the tree, such
+# as build/windows-package/release) is brought back into this tree when the
+# command ends, owned as the tree is. RUVENTO_FUZZ_SECONDS and CI pass
+# through; RUVENTO_DEBIAN_SUITE tells the command which system it runs in.
 #
 # Every mount lives in a mount and process namespace of this run: when the
 # command ends, or the run is killed, they go with it, and so does any program
@@ -16,10 +20,16 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/settings.sh
 source "$here/settings.sh"
 
+keep=()
+while [[ "${1:-}" == --keep ]]; do
+    keep+=("$2")
+    shift 2
+done
+
 if [[ "${1:-}" == --in-namespace ]]; then
     shift
-    root="$1" tree="$2"
-    shift 2
+    root="$1" tree="$2" suite="$3"
+    shift 3
     mount -t proc proc "$root/proc"
     mount --bind /dev "$root/dev"
     mount -t tmpfs tmpfs "$root/dev/shm"
@@ -35,19 +45,29 @@ if [[ "${1:-}" == --in-namespace ]]; then
     git -C "$tree" diff -z --name-only --diff-filter=D HEAD | (cd "$copy" && xargs -0 -r rm -f --)
 
     in_root=(chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive)
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive
+        RUVENTO_DEBIAN_SUITE="$suite")
     [[ -n "${RUVENTO_FUZZ_SECONDS:-}" ]] && in_root+=("RUVENTO_FUZZ_SECONDS=$RUVENTO_FUZZ_SECONDS")
     [[ -n "${CI:-}" ]] && in_root+=("CI=$CI")
     # An upgrade cut short last time is finished first.
     "${in_root[@]}" dpkg --configure -a
     "${in_root[@]}" apt-get update -qq
     "${in_root[@]}" apt-get full-upgrade -y -qq
-    "${in_root[@]}" sh -c 'cd /tmp/ruvento && exec "$@"' command "$@"
-    exit
+    status=0
+    "${in_root[@]}" sh -c 'cd /tmp/ruvento && exec "$@"' command "$@" || status=$?
+    for path in "${keep[@]}"; do
+        rm -rf "${tree:?}/$path"
+        if [[ -e "$copy/$path" ]]; then
+            mkdir -p "$(dirname "$tree/$path")"
+            cp -a "$copy/$path" "$tree/$path"
+            chown -R --reference="$tree" "$tree/$path"
+        fi
+    done
+    exit "$status"
 fi
 
 if [[ $# -lt 2 ]]; then
-    echo "usage: scripts/debian.sh SUITE COMMAND [ARG...]" >&2
+    echo "usage: scripts/debian.sh [--keep PATH]... SUITE COMMAND [ARG...]" >&2
     exit 2
 fi
 if [[ $(id -u) -ne 0 ]]; then
@@ -78,5 +98,9 @@ if [[ ! -f "$root/.ready" ]]; then
     touch "$root/.ready"
 fi
 
-exec unshare --mount --propagation private --pid --fork \
-    "$here/debian.sh" --in-namespace "$root" "$(cd "$here/.." && pwd)" "$@"
+keep_args=()
+for path in "${keep[@]}"; do
+    keep_args+=(--keep "$path")
+done
+exec unshare --mount --propagation private --pid --fork --kill-child \
+    "$here/debian.sh" "${keep_args[@]}" --in-namespace "$root" "$(cd "$here/.." && pwd)" "$suite" "$@"

@@ -7,6 +7,11 @@
 # shellcheck disable=SC2034 # read by the scripts that source this file
 ruvento_cache="${RUVENTO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/ruvento}"
 
+# The Debian release the Windows release is always made in, whatever this
+# machine runs (a system of scripts/debian.sh): one known set of packages, so
+# one commit gives the same bytes everywhere.
+ruvento_release_suite=trixie
+
 # The Debian Qt the Linux build uses; Qt for Windows is built from its source.
 ruvento_qt_version() {
     dpkg-query -W -f='${Version}' qt6-base-dev
