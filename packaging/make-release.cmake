@@ -67,11 +67,12 @@ foreach(zip IN LISTS zips)
 endforeach()
 
 file(GLOB packages "${work}/*-win64.zip" "${work}/*-setup.exe")
-# Qt's source, and the Debian packages it was built with (a .buildinfo).
-file(GLOB sources "${work}/*-source.zip" "${QT_PREFIX}/source/qt6-base_*"
-    "${QT_PREFIX}/source/*.buildinfo")
+file(GLOB sources "${work}/*-source.zip" "${QT_PREFIX}/source/qt6-base_*")
 file(COPY ${packages} DESTINATION "${out}")
 file(COPY ${sources} DESTINATION "${out}/sources")
+# The Debian packages the release and its Qt were built with.
+execute_process(COMMAND "${SOURCE_DIR}/scripts/buildinfo.sh" "${QT_PREFIX}/source"
+    OUTPUT_FILE "${out}/sources/build-environment.buildinfo" COMMAND_ERROR_IS_FATAL ANY)
 file(COPY_FILE "${QT_PREFIX}/source/build-options.txt" "${out}/sources/qt-build-options.txt")
 
 file(GLOB_RECURSE shipped RELATIVE "${out}" "${out}/*")

@@ -4,13 +4,14 @@
 # install prefix on its last line. Quick when the cache already holds it.
 #
 # The prefix is keyed by the Qt version and a hash of everything that shapes
-# the build (the options below, the toolchain file, the compiler), so a change
-# of options builds a new Qt beside the old one.
+# the build (the options below, the toolchain file, the Debian versions of
+# the cross compiler, linker, MinGW headers and Qt's host tools), so a change
+# of options or a new toolchain builds a new Qt beside the old one, and the
+# release's build environment (scripts/buildinfo.sh) is also Qt's.
 #
 # Beside Qt, the prefix keeps what its release must ship or point to:
-#   source/      Debian's qtbase source files it was built from,
-#                build-options.txt, the options below, and
-#                build-environment.buildinfo, the packages it was built with
+#   source/      Debian's qtbase source files it was built from, and
+#                build-options.txt, the options below
 #   attribution/ NOTICE.txt and licenses/, the notice of Qt and the MinGW
 #                runtime that a program folder copies (scripts/qt-notice.cmake),
 #                written from every qt_attribution.json of that source with
@@ -72,7 +73,9 @@ options=(
     -DQT_GENERATE_SBOM=OFF
 )
 
-key="$( { printf '%s\n' "$version" "${options[@]}"; cat "$toolchain"; "$triple-g++-posix" --version; } \
+toolchain_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev qt6-base-dev-tools)
+key="$( { printf '%s\n' "$version" "${options[@]}"; cat "$toolchain"
+          dpkg-query -W -f='${Package} ${Version}\n' "${toolchain_packages[@]}"; } \
         | sha256sum | cut -c1-12)"
 prefix="$ruvento_cache/qt-$upstream-mingw64-$key"
 if [[ -f "$prefix/.complete" ]]; then
@@ -141,20 +144,6 @@ ninja -C "$work/build" -t deps | sed -n 's/^    //p' | sort -u \
     | (cd "$work/build" && xargs realpath -m --relative-to="$src") \
     | grep -v '^\.\./' | sort -u > "$prefix/attribution/files-read.txt"
 cmake -DPREFIX="$prefix" -DVERSION="$version" -P "$here/qt-notice.cmake" >&2
-# The build environment, as a Debian .buildinfo records one: every installed
-# package with its version, so that anyone can set the same one up again.
-# Nothing of this machine's own (no path, date or host name).
-build_arch="$(dpkg --print-architecture)"
-{
-    printf '%s\n' "Format: 1.0" "Source: qt6-base" "Version: $version" \
-        "Build-Origin: $(dpkg-vendor --query Vendor)" "Build-Architecture: $build_arch" \
-        "Installed-Build-Depends:"
-    dpkg-query -W -f='${db:Status-Abbrev}\t${Package}\t${Architecture}\t${Version}\n' \
-        | awk -F'\t' -v arch="$build_arch" '$1 ~ /^ii/ {
-              name = $2; if ($3 != arch && $3 != "all") name = name ":" $3
-              print name " (= " $4 ")" }' \
-        | LC_ALL=C sort | sed '$!s/$/,/; s/^/ /'
-} > "$prefix/source/build-environment.buildinfo"
 touch "$prefix/.complete"
 rm -rf "$work"
 echo "$prefix"

@@ -2,14 +2,25 @@
 # Installs the Debian packages listed in scripts/packages.txt that are missing,
 # and those of scripts/packages-NAME.txt for every NAME given (e.g. windows).
 # Quiet and quick when everything is already there.
+#   scripts/setup.sh [NAME...]
+#   scripts/setup.sh --list [NAME...]    prints the packages instead, one a line
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+list=""
+if [[ "${1:-}" == --list ]]; then
+    list=1
+    shift
+fi
 
 lists=("$here/packages.txt")
 for name in "$@"; do
     lists+=("$here/packages-$name.txt")
 done
 mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "${lists[@]}" | grep -v '^$')
+if [[ -n "$list" ]]; then
+    printf '%s\n' "${wanted[@]}"
+    exit 0
+fi
 
 missing=()
 for pkg in "${wanted[@]}"; do
