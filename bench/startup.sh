@@ -4,8 +4,12 @@
 # kind the window shows, each with text (bench/bare). Both run under an Xvfb
 # of their own without a window manager.
 #   bench/startup.sh [ROUNDS] [BUILD_DIR]
+#   bench/startup.sh windows [ROUNDS]
 # ROUNDS defaults to 21; BUILD_DIR to build/default, configured and built when
-# needed. Each round starts both programs, in alternating order, and takes the
+# needed. "windows" measures the Windows program folder under Wine instead,
+# with the bare window cross-built against the same Qt and run from the same
+# folder, in the system the Windows release is made in (scripts/debian.sh).
+# Each round starts both programs, in alternating order, and takes the
 # ratio Ruvento / bare of the time from process start to the window being
 # mapped and of the resident memory half a second later; a busy machine slows
 # both starts of a round alike, so the ratios hold where the milliseconds
@@ -13,32 +17,64 @@
 # for both.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+# shellcheck source=scripts/settings.sh
+source scripts/settings.sh
+windows=""
+if [[ "${1:-}" == windows ]]; then
+    windows=1
+    shift
+    if [[ "${RUVENTO_DEBIAN_SUITE:-}" != "$ruvento_release_suite" ]]; then
+        exec scripts/debian.sh "$ruvento_release_suite" bench/startup.sh windows "$@"
+    fi
+    scripts/setup.sh windows wine
+fi
 rounds="${1:-21}"
 build="$(realpath -m "${2:-$root/build/default}")"
 settle=0.5
 
-for tool in Xvfb xev xprop stdbuf cmake; do
+for tool in Xvfb xev xprop stdbuf cmake ${windows:+wine}; do
     command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
 
-cd "$root"
-[[ -f "$build/CMakeCache.txt" ]] || cmake --preset default -B "$build" >/dev/null
-cmake --build "$build" --target ruvento >/dev/null
-cmake -S bench/bare -B "$build/bench-bare" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/bench-bare" >/dev/null
-real="$build/ruvento"
-bare="$build/bench-bare/ruvento_bare"
-mkdir -p "$build/Shared/Sistemi"
-
 work="$(mktemp -d)"
 pids=()
+wine_server=""
 cleanup() {
     # Some of them have ended already; their status no longer matters.
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"
+    [[ -z "$wine_server" ]] || WINEPREFIX="$wine_server" wineserver -k
 }
 trap cleanup EXIT
+
+if [[ -n "$windows" ]]; then
+    RUVENTO_QT_WINDOWS="$(scripts/qt-windows.sh | tail -n1)"
+    export RUVENTO_QT_WINDOWS
+    build="$root/build/windows-package"
+    cmake --preset windows-package >/dev/null
+    cmake --build "$build" --target ruvento >/dev/null
+    cmake --install "$build" --prefix "$work/folder" >/dev/null
+    cmake -S bench/bare -B "$build/bench-bare" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        --toolchain "$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_PREFIX_PATH="$RUVENTO_QT_WINDOWS" >/dev/null
+    cmake --build "$build/bench-bare" >/dev/null
+    cp "$build/bench-bare/ruvento_bare.exe" "$work/folder/"
+    # The Wine prefix made before the first round, and its server kept up
+    # between starts, as Windows' own session is.
+    wine_server="$(scripts/wine.sh --prefix)"
+    WINEPREFIX="$wine_server" wineserver -p
+    real=(scripts/wine.sh "$work/folder/ruvento.exe")
+    bare=(scripts/wine.sh "$work/folder/ruvento_bare.exe")
+else
+    [[ -f "$build/CMakeCache.txt" ]] || cmake --preset default -B "$build" >/dev/null
+    cmake --build "$build" --target ruvento >/dev/null
+    cmake -S bench/bare -B "$build/bench-bare" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$build/bench-bare" >/dev/null
+    real=("$build/ruvento")
+    bare=("$build/bench-bare/ruvento_bare")
+    mkdir -p "$build/Shared/Sistemi"
+fi
 
 # Every wait below ends on what it waits for; the bound only turns a hang
 # into a message.
@@ -82,7 +118,7 @@ done
 
 # One start: prints milliseconds to the mapped window and VmRSS in KiB.
 measure() {
-    local program="$1" stamp start pid rss
+    local program="${*: -1}" stamp start pid rss
     while read -r -t 0.05 -u "$maps" _; do :; done
     start="$EPOCHREALTIME"
     "$@" >/dev/null 2>&1 &
@@ -102,16 +138,16 @@ measure() {
 
 # One unmeasured start each fills the caches; then the two take turns, each
 # going first in every other round.
-measure "$bare" >/dev/null
-measure "$real" >/dev/null
+measure "${bare[@]}" >/dev/null
+measure "${real[@]}" >/dev/null
 : >"$work/rounds"
 for round in $(seq "$rounds"); do
     if ((round % 2)); then
-        b="$(measure "$bare")"
-        r="$(measure "$real")"
+        b="$(measure "${bare[@]}")"
+        r="$(measure "${real[@]}")"
     else
-        r="$(measure "$real")"
-        b="$(measure "$bare")"
+        r="$(measure "${real[@]}")"
+        b="$(measure "${bare[@]}")"
     fi
     printf '%s %s\n' "$b" "$r" >>"$work/rounds"
 done
@@ -121,7 +157,8 @@ column() { awk -v c="$1" '{ print $c }' "$work/rounds" | median; }
 ratio() { awk -v a="$1" -v b="$2" '{ printf "%.6f\n", $a / $b }' "$work/rounds" | median; }
 
 printf 'Machine: %s cores, %s\n' "$(nproc)" "$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)"
-printf 'Rounds: %s, each starting both programs, under Xvfb without a window manager\n\n' "$rounds"
+printf 'Rounds: %s, each starting both programs, under Xvfb without a window manager%s\n\n' \
+    "$rounds" "${windows:+, the Windows program folder under Wine $(wine --version)}"
 printf '%-32s %14s %14s\n' "median" "start-up (ms)" "memory (KiB)"
 printf '%-32s %14.1f %14.0f\n' "bare window of Ruvento's shape" "$(column 1)" "$(column 2)"
 printf '%-32s %14.1f %14.0f\n\n' "Ruvento" "$(column 3)" "$(column 4)"
