@@ -69,7 +69,7 @@ windows-package)
     exit 0
     ;;
 reproducible)
-    in_release_system
+    in_release_system --keep build/windows-package/release
     exec scripts/reproducible.sh
     ;;
 lint)
