@@ -158,7 +158,7 @@ ratio() { awk -v a="$1" -v b="$2" '{ printf "%.6f\n", $a / $b }' "$work/rounds" 
 
 printf 'Machine: %s cores, %s\n' "$(nproc)" "$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)"
 printf 'Rounds: %s, each starting both programs, under Xvfb without a window manager%s\n\n' \
-    "$rounds" "${windows:+, the Windows program folder under Wine $(wine --version)}"
+    "$rounds" "${windows:+, the Windows program folder under Wine $(wine --version 2>/dev/null)}"
 printf '%-32s %14s %14s\n' "median" "start-up (ms)" "memory (KiB)"
 printf '%-32s %14.1f %14.0f\n' "bare window of Ruvento's shape" "$(column 1)" "$(column 2)"
 printf '%-32s %14.1f %14.0f\n\n' "Ruvento" "$(column 3)" "$(column 4)"
