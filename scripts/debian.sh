@@ -30,6 +30,9 @@ if [[ "${1:-}" == --in-namespace ]]; then
     shift
     root="$1" tree="$2" suite="$3"
     shift 3
+    # The system's root a mount point, as a machine's is: tools that set up
+    # namespaces of their own there (mmdebstrap, this script) need one.
+    mount --bind "$root" "$root"
     mount -t proc proc "$root/proc"
     mount --bind /dev "$root/dev"
     mount -t tmpfs tmpfs "$root/dev/shm"
