@@ -39,6 +39,12 @@ options=(
     # is bound by Qt's speed.
     -DFEATURE_optimize_size=ON
     -DBUILD_SHARED_LIBS=ON
+    # No link time in the DLLs (their PE and export headers), so that two
+    # builds give the same bytes, as cmake/windows-runtime.cmake does for
+    # Ruvento.
+    "-DCMAKE_SHARED_LINKER_FLAGS=-Wl,--no-insert-timestamp"
+    "-DCMAKE_MODULE_LINKER_FLAGS=-Wl,--no-insert-timestamp"
+    "-DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp"
     -DQT_BUILD_EXAMPLES=OFF
     -DQT_BUILD_TESTS=OFF
     -DQT_BUILD_BENCHMARKS=OFF
