@@ -40,6 +40,7 @@ private Q_SLOTS:
     void reportIsSavedBesideTheProgram();
     void missingDataFolderEndsWithAMessage_data();
     void missingDataFolderEndsWithAMessage();
+    void windowKeepsItsColoursInDarkMode();
     void setupInstallsAndUninstallingKeepsTheReports();
 
 private:
@@ -255,6 +256,31 @@ void tst_WindowsFolder::missingDataFolderEndsWithAMessage()
     QVERIFY2(launch(program, place, removed, &folder), qPrintable(program.errorString()));
     const auto cleanup = qScopeGuard([&program] { stop(program); });
     answerMissingFolderMessage(m_desktop, program);
+}
+
+void tst_WindowsFolder::windowKeepsItsColoursInDarkMode()
+{
+    // Windows' dark mode, which Qt follows, for every program of the user.
+    const auto appsUseLightTheme = [this](const QString &value) {
+        return run(WineRunner,
+                   {u"reg"_s, u"add"_s, u"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize"_s,
+                    u"/v"_s, u"AppsUseLightTheme"_s, u"/t"_s, u"REG_DWORD"_s, u"/d"_s, value, u"/f"_s},
+                   m_desktop.environment());
+    };
+    QCOMPARE(appsUseLightTheme(u"0"_s).exitCode, 0);
+    const auto light = qScopeGuard([&appsUseLightTheme] { appsUseLightTheme(u"1"_s); });
+    QProcess program;
+    QString folder;
+    QVERIFY2(launch(program, u"R:\\Ruvento"_s, {}, &folder), qPrintable(program.errorString()));
+    const auto cleanup = qScopeGuard([&program] { stop(program); });
+    QString failure;
+    const WindowId window = m_desktop.waitForWindow(program, MainWindowTitle, &failure);
+    QVERIFY2(window != 0, qPrintable(failure));
+    // The window's grey, the first key box's yellow and the white result
+    // box, painted once the window is shown.
+    QTRY_COMPARE_WITH_TIMEOUT(m_desktop.colourAt(window, 5, 5), u"#c0c0c0"_s, HungAfterMs);
+    QCOMPARE(m_desktop.colourAt(window, 38, 66), u"#eac564"_s);
+    QCOMPARE(m_desktop.colourAt(window, 593, 195), u"#ffffff"_s);
 }
 
 void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()

@@ -128,6 +128,19 @@ public:
         return false;
     }
 
+    QString colourAt(WindowId window, int x, int y)
+    {
+        const Reply<xcb_get_image_reply_t> image{take(
+            m_connection, xcb_get_image_reply,
+            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(x),
+                          static_cast<std::int16_t>(y), 1, 1, ~0U))};
+        if (!image || image->depth != 24 || xcb_get_image_data_length(image.get()) < 3)
+            return {};
+        // Xvfb's pixels of depth 24: blue, green and red bytes, then one unused.
+        const std::uint8_t *bgr = xcb_get_image_data(image.get());
+        return QString::asprintf("#%02x%02x%02x", bgr[2], bgr[1], bgr[0]);
+    }
+
     // The first viewable window of process `pid` whose title matches.
     WindowId findWindow(qint64 pid, const QRegularExpression &title)
     {
@@ -406,6 +419,12 @@ bool Desktop::sendKeys(WindowId window, const QStringList &arguments, QString *f
         return true;
     *failure = u"xdotool key failed: "_s + typed.err;
     return false;
+}
+
+QString Desktop::colourAt(WindowId window, int x, int y) const
+{
+    Display display(m_display);
+    return display.isOpen() ? display.colourAt(window, x, y) : QString();
 }
 
 bool Desktop::close(WindowId window, QString *failure) const

@@ -73,6 +73,8 @@ public:
     bool sendKeys(WindowId window, const QStringList &arguments, QString *failure) const;
     // Asks the window manager to close `window`, as its user closes it.
     bool close(WindowId window, QString *failure) const;
+    // The colour shown at (x, y) of `window`, as "#rrggbb"; empty when unseen.
+    [[nodiscard]] QString colourAt(WindowId window, int x, int y) const;
 
 private:
     QProcess m_server;
