@@ -130,10 +130,10 @@ public:
 
     QString colourAt(WindowId window, int x, int y)
     {
-        const Reply<xcb_get_image_reply_t> image{take(
-            m_connection, xcb_get_image_reply,
-            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(x),
-                          static_cast<std::int16_t>(y), 1, 1, ~0U))};
+        const Reply<xcb_get_image_reply_t> image{
+            take(m_connection, xcb_get_image_reply,
+                 xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(x),
+                               static_cast<std::int16_t>(y), 1, 1, ~0U))};
         if (!image || image->depth != 24 || xcb_get_image_data_length(image.get()) < 3)
             return {};
         // Xvfb's pixels of depth 24: blue, green and red bytes, then one unused.
