@@ -91,7 +91,7 @@ fi
 
 work="$ruvento_cache/work-qt-$upstream-mingw64-$key"
 mkdir -p "$work"
-echo "Building Qt $upstream for Windows into $prefix (once; about a quarter of an hour on two quiet cores)" >&2
+echo "Building Qt $upstream for Windows into $prefix (once; a quarter of an hour to half an hour on two quiet cores)" >&2
 
 # Debian's source package, fetched through a private apt configuration so
 # that the machine's own sources stay as they are.
