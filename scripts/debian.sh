@@ -52,10 +52,15 @@ if [[ "${1:-}" == --in-namespace ]]; then
         RUVENTO_DEBIAN_SUITE="$suite")
     [[ -n "${RUVENTO_FUZZ_SECONDS:-}" ]] && in_root+=("RUVENTO_FUZZ_SECONDS=$RUVENTO_FUZZ_SECONDS")
     [[ -n "${CI:-}" ]] && in_root+=("CI=$CI")
-    # An upgrade cut short last time is finished first.
+    # One run at a time brings the system up to date: apt of a second run
+    # started meanwhile would fail on the first one's lock. An upgrade cut
+    # short last time is finished first.
+    exec 9>"$root.lock"
+    flock 9
     "${in_root[@]}" dpkg --configure -a
     "${in_root[@]}" apt-get update -qq
     "${in_root[@]}" apt-get full-upgrade -y -qq
+    exec 9>&-
     status=0
     "${in_root[@]}" sh -c 'cd /tmp/ruvento && exec "$@"' command "$@" || status=$?
     for path in "${keep[@]}"; do
