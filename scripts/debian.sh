@@ -87,6 +87,10 @@ shift
 "$here/setup.sh" debian
 
 root="$ruvento_cache/debian-$suite-$(dpkg --print-architecture)"
+# One run at a time makes the system; one started meanwhile waits for it.
+mkdir -p "$ruvento_cache"
+exec 9>"$root.lock"
+flock 9
 if [[ ! -f "$root/.ready" ]]; then
     # The same archives as this machine's apt: the main one and its security one.
     mirror="$(ruvento_debian_archives | grep -v -- '-security/*$' | head -n1)"
@@ -96,7 +100,6 @@ if [[ ! -f "$root/.ready" ]]; then
         exit 1
     fi
     rm -rf "$root"
-    mkdir -p "$ruvento_cache"
     echo "debian.sh: making a Debian $suite system in $root"
     mmdebstrap --quiet --variant=minbase --include=git "$suite" "$root" \
         "deb $mirror $suite main" "deb $mirror $suite-updates main" "deb $security $suite-security main"
@@ -105,6 +108,7 @@ if [[ ! -f "$root/.ready" ]]; then
     chmod +x "$root/usr/sbin/policy-rc.d"
     touch "$root/.ready"
 fi
+exec 9>&-
 
 keep_args=()
 for path in "${keep[@]}"; do

@@ -88,6 +88,15 @@ if [[ -f "$prefix/.complete" ]]; then
     echo "$prefix"
     exit 0
 fi
+# One build of a prefix at a time: a second run waits for the first and then
+# takes what it built.
+mkdir -p "$ruvento_cache"
+exec 9>"$prefix.lock"
+flock 9
+if [[ -f "$prefix/.complete" ]]; then
+    echo "$prefix"
+    exit 0
+fi
 
 work="$ruvento_cache/work-qt-$upstream-mingw64-$key"
 mkdir -p "$work"
