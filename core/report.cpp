@@ -5,6 +5,7 @@
 #include "shellsort.h"
 
 #include <QSaveFile>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +22,33 @@ QString twoDigits(qint16 value)
 bool greaterByCodes(const QString &a, const QString &b)
 {
     return QString::compare(a, b, Qt::CaseSensitive) > 0;
+}
+
+// Writes the report under `path`; on failure, the system's error and reason.
+// Written beside the final name and moved over it only when complete.
+// Unbuffered, so that a short write (disk full) shows in write()'s count: a
+// buffered QSaveFile can commit a truncated file after a failed flush.
+bool writeWhole(const QString &path, const QByteArray &contents, QFileDevice::FileError *error, QString *reason)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(contents) == contents.size()
+        && file.commit())
+        return true;
+    *error = file.error();
+    *reason = file.errorString();
+    file.cancelWriting();
+    return false;
+}
+
+// The system's reason as part of a sentence: Windows ends its own with a full stop.
+Message notSaved(QString reason)
+{
+    reason = reason.trimmed();
+    while (reason.endsWith(u'.'))
+        reason.chop(1);
+    if (reason.isEmpty())
+        return {ReportMessages::NotSaved.toString(), MessageIcon::Error};
+    return {ReportMessages::NotSavedBecause.arg(reason), MessageIcon::Error};
 }
 
 } // namespace
@@ -58,7 +86,13 @@ QByteArray ReportContents(const VARIABILI &state)
     return bytes;
 }
 
-Message SaveReport(const VARIABILI &state, const QString &applicationPath, const QString &timeTag)
+void SaveRetry::DefaultPause()
+{
+    QThread::msleep(200);
+}
+
+Message SaveReport(const VARIABILI &state, const QString &applicationPath, const QString &timeTag,
+                   const SaveRetry &retry)
 {
     if (state.TotalCombinations < 1)
         return {ReportMessages::NothingToSave.toString(), MessageIcon::Error};
@@ -70,16 +104,15 @@ Message SaveReport(const VARIABILI &state, const QString &applicationPath, const
     const QString path = DataFolder(applicationPath) + ReportFileName(state, timeTag);
     const QByteArray contents = ReportContents(state);
 
-    // Written beside the final name and moved over it only when complete.
-    // Unbuffered, so that a short write (disk full) shows in write()'s count:
-    // a buffered QSaveFile can commit a truncated file after a failed flush.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(contents) != contents.size()
-        || !file.commit()) {
-        file.cancelWriting();
-        return {ReportMessages::NotSaved.toString(), MessageIcon::Error};
+    QFileDevice::FileError error = QFileDevice::NoError;
+    QString reason;
+    for (int tried = 1; !writeWhole(path, contents, &error, &reason); ++tried) {
+        // Only putting the finished file in place meets another program's
+        // brief hold; a missing folder or a full disk stays as it is.
+        if (error != QFileDevice::RenameError || tried >= retry.tries)
+            return notSaved(reason);
+        retry.pause();
     }
-
     return {ReportMessages::Saved.toString(), MessageIcon::None};
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace ruvento {
 
 // The texts the report writer tells the user.
@@ -13,6 +15,8 @@ namespace ReportMessages {
 inline constexpr QStringView NothingToSave = u"Nessuna combinazione ..! ";
 inline constexpr QStringView Saved = u"Report salvato in Shared/Sistemi..! ";
 inline constexpr QStringView NotSaved = u"Report non salvato in Shared/Sistemi..! ";
+// The same, with the system's reason: "Report non salvato in Shared/Sistemi: Accesso negato..! ".
+inline constexpr QStringView NotSavedBecause = u"Report non salvato in Shared/Sistemi: %1..! ";
 inline constexpr QStringView TableMismatch = u"Sviluppo incompleto, report non salvato..! ";
 } // namespace ReportMessages
 
@@ -29,9 +33,23 @@ inline constexpr QStringView TableMismatch = u"Sviluppo incompleto, report non s
 // The bytes of the report file: each line trimmed and ended by CRLF, one byte a character.
 [[nodiscard]] QByteArray ReportContents(const VARIABILI &state);
 
+// How often a save tries to put the finished report in place, and what it
+// does between two tries. On Windows an antivirus, a sync client or the
+// search indexer holds a new file for a moment, and the report would be
+// refused for that moment alone.
+struct SaveRetry
+{
+    int tries = 6;
+    std::function<void()> pause = DefaultPause;
+
+    static void DefaultPause(); // a fifth of a second: six tries last about a second
+};
+
 // Saves the current development into the data folder under `timeTag` and
-// returns what to tell the user. The file appears whole or not at all: an
-// older report of the same name survives a failed save. The state is never changed.
-[[nodiscard]] Message SaveReport(const VARIABILI &state, const QString &applicationPath, const QString &timeTag);
+// returns what to tell the user, with the system's reason when it fails.
+// The file appears whole or not at all: an older report of the same name
+// survives a failed save. The state is never changed.
+[[nodiscard]] Message SaveReport(const VARIABILI &state, const QString &applicationPath, const QString &timeTag,
+                                 const SaveRetry &retry = {});
 
 } // namespace ruvento

@@ -252,7 +252,7 @@ void tst_frmAmain::saveFailureIsReported()
     QVERIFY(QDir(m_fixture->dataFolder()).removeRecursively());
 
     QTest::mouseClick(m_window->cmdSalvaReport(), Qt::LeftButton);
-    QCOMPARE(m_fixture->seam.messages.back().text, u"Report non salvato in Shared/Sistemi..! "_s);
+    QVERIFY(m_fixture->seam.messages.back().text.startsWith(u"Report non salvato in Shared/Sistemi: "_s));
     QCOMPARE(m_fixture->seam.messages.back().icon, MessageIcon::Error);
     // The window stays usable: the next develop works.
     QTest::mouseClick(m_window->cmdElabora(), Qt::LeftButton);

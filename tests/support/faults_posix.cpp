@@ -1,4 +1,4 @@
-#include "filesizelimit.h"
+#include "faults.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -26,3 +26,7 @@ FileSizeLimit::~FileSizeLimit()
     if (m_savedHandler != nullptr)
         std::signal(SIGXFSZ, m_savedHandler);
 }
+
+FileHold::FileHold(const QString &path)
+    : m_file(path)
+{ }

@@ -1,0 +1,41 @@
+#pragma once
+
+// Failures of the disk as a user's machine meets them, made on purpose for a
+// test, one way on each platform. Where a platform cannot make one, active()
+// is false and the test skips.
+
+#include <QFile>
+
+// Makes every write past `bytes` fail for this process, the way a full disk
+// fails it, even for root; lifted again when the object goes away.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(long long bytes);
+    ~FileSizeLimit(); // NOLINT(performance-trivially-destructible): the POSIX body lifts the limit
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+    [[nodiscard]] bool active() const { return m_active; }
+
+private:
+    bool m_active = false;
+    long long m_saved = 0;
+    void (*m_savedHandler)(int) = nullptr;
+};
+
+// Holds a file open as an antivirus or a sync client does on Windows, so that
+// nothing can replace it until release(). POSIX lets a file open elsewhere be
+// replaced all the same.
+class FileHold
+{
+public:
+    explicit FileHold(const QString &path);
+
+    [[nodiscard]] bool active() const { return m_active; }
+    void release() { m_file.close(); }
+
+private:
+    QFile m_file;
+    bool m_active = false;
+};
