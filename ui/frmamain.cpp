@@ -21,6 +21,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -331,9 +332,14 @@ void frmAmain::buildControls()
             widget = list;
             break;
         }
-        case Kind::Button:
-            widget = new QPushButton(row.caption.toString(), container);
+        case Kind::Button: {
+            auto *button = new QPushButton(row.caption.toString(), container);
+            // Enter presses the focused button, as Space does and as on every
+            // Windows form; Qt does so by itself inside dialogs alone.
+            button->setAutoDefault(true);
+            widget = button;
             break;
+        }
         }
         widget->setObjectName(row.name.toString());
         widget->setGeometry(pixels(row));
@@ -416,12 +422,22 @@ bool frmAmain::eventFilter(QObject *watched, QEvent *event)
             txtChiave_KeyPress(index, KeyAscii);
         return KeyAscii == 0;
     }
-    if (event->type() == QEvent::FocusIn && index != 0) {
-        txtChiave_GotFocus(index);
-        // A click places the cursor after the focus arrives; select once it has.
-        if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason) {
-            const auto select = [this, index] { txtChiave_GotFocus(index); };
-            QMetaObject::invokeMethod(this, select, Qt::QueuedConnection);
+    if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && index != 0) {
+        const auto &focus = *static_cast<const QFocusEvent *>(event);
+        // A context menu, or another window, takes the focus for a while and
+        // gives it back: that is no focus moving to the box, and its
+        // selection stays as the user left it, so that "Incolla" pastes at
+        // the cursor as Ctrl+V does.
+        const bool forAWhile = focus.reason() == Qt::PopupFocusReason || focus.reason() == Qt::ActiveWindowFocusReason;
+        if (event->type() == QEvent::FocusOut) {
+            m_focusLentBy = forAWhile ? index : 0;
+        } else if (std::exchange(m_focusLentBy, 0) != index || !forAWhile) {
+            txtChiave_GotFocus(index);
+            // A click places the cursor after the focus arrives; select once it has.
+            if (focus.reason() == Qt::MouseFocusReason) {
+                const auto select = [this, index] { txtChiave_GotFocus(index); };
+                QMetaObject::invokeMethod(this, select, Qt::QueuedConnection);
+            }
         }
     }
     return QWidget::eventFilter(watched, event);

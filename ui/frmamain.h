@@ -84,6 +84,9 @@ private:
     QPushButton *m_cmdElabora = nullptr;
     QPushButton *m_cmdClearReport = nullptr;
     QPushButton *m_cmdSalvaReport = nullptr;
+    bool m_placed = false;
+    // The key box whose focus a context menu or another window has taken for a while, else 0.
+    int m_focusLentBy = 0;
 };
 
 } // namespace ruvento

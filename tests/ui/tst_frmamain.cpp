@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using namespace ruvento;
@@ -66,7 +67,10 @@ private Q_SLOTS:
     void keysThatTypeNothingKeepTheirBehaviour();
     void enterMovesOnAndSelects();
     void enterInTheCountBoxesDoesNothing();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
     void focusSelectsTheWholeKeyByAnyRoute();
+    void focusComingBackKeepsTheCursor();
     void pastedTextCannotBreakTheDigitsRule_data();
     void pastedTextCannotBreakTheDigitsRule();
 
@@ -350,6 +354,31 @@ void tst_frmAmain::enterInTheCountBoxesDoesNothing()
     QVERIFY(m_fixture->seam.messages.empty());
 }
 
+void tst_frmAmain::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("Return") << Qt::Key_Return << Qt::KeyboardModifiers{};
+    QTest::newRow("keypad Enter") << Qt::Key_Enter << Qt::KeyboardModifiers{Qt::KeypadModifier};
+}
+
+void tst_frmAmain::enterPressesTheFocusedButton()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    fill({1, 4, 7}, {u"88"_s, u"3"_s, u"45"_s}, u"90"_s, u"4"_s);
+    const auto press = [&](QPushButton *button) {
+        button->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button, key, modifiers);
+    };
+    press(m_window->cmdElabora());
+    QVERIFY(!m_window->txtLista()->toPlainText().isEmpty());
+    press(m_window->cmdSalvaReport());
+    QCOMPARE(m_fixture->seam.messages.back().text, u"Report salvato in Shared/Sistemi..! "_s);
+    press(m_window->cmdClearReport());
+    QVERIFY(m_window->txtLista()->toPlainText().isEmpty());
+}
+
 void tst_frmAmain::focusSelectsTheWholeKeyByAnyRoute()
 {
     // By Tab.
@@ -372,6 +401,38 @@ void tst_frmAmain::focusSelectsTheWholeKeyByAnyRoute()
     QTest::mouseClick(m_window->cmdElabora(), Qt::LeftButton);
     QCOMPARE(focusName(), u"txtChiave(1)"_s);
     QCOMPARE(m_window->txtChiave(1)->selectedText(), u"33"_s);
+}
+
+void tst_frmAmain::focusComingBackKeepsTheCursor()
+{
+    QLineEdit *box = m_window->txtChiave(3);
+    box->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(box, u"4"_s);
+    // "Incolla" from the context menu pastes at the cursor, as Ctrl+V does.
+    QGuiApplication::clipboard()->setText(u"5"_s);
+    QTimer::singleShot(0, box, [] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        for (QAction *action : menu->actions())
+            if (action->text().startsWith(u"&Incolla"_s))
+                menu->setActiveAction(action);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(4, 4), box->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(box, &menuKey);
+    QTRY_COMPARE(box->text(), u"45"_s);
+
+    // Another window activated, then this one again: the cursor stays where it was.
+    box->setCursorPosition(1);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    QCOMPARE(focusName(), u"txtChiave(3)"_s);
+    QVERIFY(!box->hasSelectedText());
+    QCOMPARE(box->cursorPosition(), 1);
 }
 
 void tst_frmAmain::pastedTextCannotBreakTheDigitsRule_data()
