@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QStyleHints>
 #include <QTranslator>
 #include <QWindow>
@@ -276,7 +277,6 @@ frmAmain::frmAmain(MessageSeam &messages, QString applicationPath, TimeTagSource
     connect(m_cmdClearReport, &QPushButton::clicked, this, &frmAmain::cmdClearReport_Click);
     connect(m_cmdSalvaReport, &QPushButton::clicked, this, &frmAmain::cmdSalvaReport_Click);
 
-    placeOnScreen();
     txtChiave(1)->setFocus(Qt::OtherFocusReason);
 }
 
@@ -382,17 +382,23 @@ void frmAmain::showEvent(QShowEvent *event)
     // The window has its screen from here on, and takes its pictures to any
     // other screen it moves to.
     connect(windowHandle(), &QWindow::screenChanged, this, &frmAmain::showPictures, Qt::UniqueConnection);
+    if (!m_placed) {
+        // Placed once, before it appears; where the user moves it later, it stays.
+        placeOnScreen();
+        m_placed = true;
+    }
     showPictures();
     QWidget::showEvent(event);
 }
 
 void frmAmain::placeOnScreen()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = rect();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    // The whole window centred, title bar and borders included, on the screen
+    // it opens on: the platform knows the frame once the window exists, and
+    // a window's position is its frame's.
+    const QWindow *window = windowHandle();
+    const QSize outer = size().grownBy(window->frameMargins());
+    move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, window->screen()->availableGeometry()).topLeft());
 }
 
 QLineEdit *frmAmain::txtChiave(int index) const
