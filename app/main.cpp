@@ -1,3 +1,4 @@
+#include "appearance.h"
 #include "frmamain.h"
 #include "funzioni.h"
 #include "messageboxseam.h"

@@ -9,7 +9,6 @@
 #include <array>
 #include <functional>
 
-class QApplication;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -17,11 +16,6 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace ruvento {
-
-// The one style, icon, font and language of the program, so that the
-// window's colours show the same on every platform, the message boxes match
-// the window, and Qt's own texts are Italian like the rest.
-void ApplyAppearance(QApplication &app);
 
 // The one window of the program: the base row, the number mass and the
 // number of rows on the left, the developed rows on the right.

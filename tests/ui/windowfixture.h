@@ -4,6 +4,7 @@
 // data folder, a window whose messages are recorded instead of shown, and a
 // fixed report time tag.
 
+#include "appearance.h"
 #include "frmamain.h"
 #include "recordingseam.h"
 
