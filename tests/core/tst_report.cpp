@@ -199,6 +199,7 @@ void tst_Report::failedSaveLeavesNoPartialFileAndKeepsOlder_data()
 void tst_Report::failedSaveLeavesNoPartialFileAndKeepsOlder()
 {
     QFETCH(QString, obstacle);
+    const PermissionsEnforced permissions;
     const VARIABILI state = developed({88, 3, 45}, 90, 4);
     const QString name = ReportFileName(state, Tag);
     QDir folder(sistemi());
@@ -214,7 +215,7 @@ void tst_Report::failedSaveLeavesNoPartialFileAndKeepsOlder()
         older.close();
         QVERIFY(QFile::setPermissions(sistemi(), QFile::ReadOwner | QFile::ExeOwner));
         QFile probe(folder.filePath(u"probe"_s));
-        if (probe.open(QIODevice::WriteOnly)) { // root ignores permissions
+        if (probe.open(QIODevice::WriteOnly)) { // a folder's read-only flag means nothing on Windows
             probe.remove();
             QFile::setPermissions(sistemi(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             QSKIP("Permissions do not hold for this user");

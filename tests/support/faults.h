@@ -39,3 +39,17 @@ private:
     QFile m_file;
     bool m_active = false;
 };
+
+// Makes the permission bits hold for this process while the object lives,
+// even for root, who otherwise passes them by privilege (CI runs as root).
+class PermissionsEnforced
+{
+public:
+    PermissionsEnforced();
+    ~PermissionsEnforced(); // NOLINT(performance-trivially-destructible): the POSIX body restores root's privilege
+    PermissionsEnforced(const PermissionsEnforced &) = delete;
+    PermissionsEnforced &operator=(const PermissionsEnforced &) = delete;
+
+private:
+    bool m_lowered = false;
+};

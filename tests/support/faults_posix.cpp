@@ -1,7 +1,10 @@
 #include "faults.h"
 
 #include <csignal>
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 FileSizeLimit::FileSizeLimit(long long bytes)
 {
@@ -30,3 +33,31 @@ FileSizeLimit::~FileSizeLimit()
 FileHold::FileHold(const QString &path)
     : m_file(path)
 { }
+
+namespace {
+
+// Root's power over permission bits, laid aside from the effective set and
+// kept in the permitted one, so that it can be taken up again.
+constexpr unsigned OverPermissions = (1U << CAP_DAC_OVERRIDE) | (1U << CAP_DAC_READ_SEARCH);
+
+bool setOverPermissions(bool effective)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
+    if (syscall(SYS_capget, &header, data) != 0 || (data[0].permitted & OverPermissions) == 0)
+        return false;
+    data[0].effective = effective ? data[0].effective | OverPermissions : data[0].effective & ~OverPermissions;
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
+
+PermissionsEnforced::PermissionsEnforced()
+    : m_lowered(setOverPermissions(false))
+{ }
+
+PermissionsEnforced::~PermissionsEnforced()
+{
+    if (m_lowered)
+        setOverPermissions(true);
+}

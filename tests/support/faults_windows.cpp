@@ -12,3 +12,8 @@ FileHold::FileHold(const QString &path)
     : m_file(path)
     , m_active(m_file.open(QIODevice::ReadOnly))
 { }
+
+// Windows' permissions hold for every user already.
+PermissionsEnforced::PermissionsEnforced() = default;
+
+PermissionsEnforced::~PermissionsEnforced() = default;
