@@ -384,8 +384,11 @@ void frmAmain::txtCombinazioni_KeyPress(int &KeyAscii)
 void frmAmain::txtChiave_KeyPress(int Index, int &KeyAscii)
 {
     if (KeyAscii == KeyAsciiEnter) {
-        // Posted, not sent: the focus moves exactly as a Tab typed after it.
-        QCoreApplication::postEvent(txtChiave(Index), new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier));
+        // The Tab goes at once, as a Tab typed next, ahead of whatever the user
+        // types after Enter: a posted one waits on Windows until the keys
+        // already typed are handled, and those would land in this box.
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QCoreApplication::sendEvent(txtChiave(Index), &tab);
         return;
     }
     KeyAscii = digitsAndBackspace(KeyAscii);
