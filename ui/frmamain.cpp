@@ -169,9 +169,9 @@ QPixmap pictureFor(const QString &name, qreal devicePixelRatio)
     for (int ratio = qRound(devicePixelRatio); ratio >= 2; --ratio) {
         const QString rendition = name.first(dot) + u'@' + QString::number(ratio) + u'x' + name.sliced(dot);
         if (QFile::exists(rendition))
-            return QPixmap(rendition);
+            return {rendition};
     }
-    return QPixmap(name);
+    return {name};
 }
 
 } // namespace
