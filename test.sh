@@ -50,7 +50,7 @@ windows_release() {
 case "$preset" in
 windows)
     in_release_system --keep build/windows/release
-    scripts/setup.sh windows wine
+    scripts/setup.sh test windows wine
     windows_qt
     windows_release windows
     ctest --preset windows
@@ -73,14 +73,14 @@ reproducible)
     exec scripts/reproducible.sh
     ;;
 lint)
-    scripts/setup.sh
+    scripts/setup.sh test lint
     exec scripts/lint.sh
     ;;
 fuzz)
-    scripts/setup.sh
+    scripts/setup.sh test
     ;;
 *)
-    scripts/setup.sh
+    scripts/setup.sh test
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
     ctest --preset "$preset"
@@ -94,7 +94,7 @@ esac
 
 # The bounded fuzz run: libFuzzer comes with clang only.
 if ! command -v clang++ >/dev/null; then
-    echo "test.sh: the fuzz run needs clang++ (Debian's clang and libclang-rt-dev, in scripts/packages.txt)" >&2
+    echo "test.sh: the fuzz run needs clang++ (Debian's clang and libclang-rt-dev, in scripts/packages-test.txt)" >&2
     exit 1
 fi
 default_seconds=60

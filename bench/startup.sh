@@ -27,7 +27,7 @@ if [[ "${1:-}" == windows ]]; then
     if [[ "${RUVENTO_DEBIAN_SUITE:-}" != "$ruvento_release_suite" ]]; then
         exec scripts/debian.sh "$ruvento_release_suite" bench/startup.sh windows "$@"
     fi
-    scripts/setup.sh windows wine
+    scripts/setup.sh test windows wine
 fi
 rounds="${1:-21}"
 build="$(realpath -m "${2:-$root/build/default}")"
