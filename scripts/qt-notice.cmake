@@ -18,12 +18,7 @@ set(licenses "${attribution}/licenses")
 file(REMOVE_RECURSE "${licenses}")
 string(REGEX REPLACE "[+~-].*" "" upstream "${VERSION}")
 
-# Writes TEXT as a Windows text file licenses/NAME.
-function(ruvento_windows_text path text)
-    string(REPLACE "\r\n" "\n" text "${text}")
-    string(REPLACE "\n" "\r\n" text "${text}")
-    file(WRITE "${licenses}/${path}" "${text}")
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/../cmake/windows-text.cmake")
 
 # FIELD (Version, or source:Version: a rebuild's "+b1" names no source) of
 # the Debian package PACKAGE; none stops the notice.
@@ -34,9 +29,9 @@ function(ruvento_debian_version package field out)
 endfunction()
 
 file(READ "${attribution}/LICENSES/GPL-3.0-only.txt" text)
-ruvento_windows_text(GPL-3.0.txt "${text}")
+ruvento_write_windows_text("${licenses}/GPL-3.0.txt" "${text}")
 file(READ "${attribution}/LICENSES/LGPL-3.0-only.txt" text)
-ruvento_windows_text(LGPL-3.0.txt "${text}")
+ruvento_write_windows_text("${licenses}/LGPL-3.0.txt" "${text}")
 
 # FIELD of the JSON object ENTRY as text: a string as it is, an array's
 # strings joined by SEPARATOR, nothing when absent.
@@ -127,7 +122,7 @@ foreach(json IN LISTS jsons)
             string(APPEND texts "${text}\n")
         endforeach()
         if(NOT texts STREQUAL "")
-            ruvento_windows_text("qt/${Id}.txt" "${texts}")
+            ruvento_write_windows_text("${licenses}/qt/${Id}.txt" "${texts}")
             string(APPEND third_party " (licenses\\qt\\${Id}.txt)")
         endif()
         string(APPEND third_party "\n")
@@ -146,7 +141,7 @@ string(REGEX MATCH "GCC RUNTIME LIBRARY EXCEPTION.*requirements of the license o
 if(exception STREQUAL "")
     message(FATAL_ERROR "No GCC Runtime Library Exception in gcc-mingw-w64-x86-64-posix-runtime's copyright file")
 endif()
-ruvento_windows_text(GCC-exception-3.1.txt "${exception}\n")
+ruvento_write_windows_text("${licenses}/GCC-exception-3.1.txt" "${exception}\n")
 # The paragraphs on winpthreads, and the licence texts they name.
 file(READ /usr/share/doc/mingw-w64-x86-64-dev/copyright text)
 string(REPLACE ";" "\\;" text "${text}")
@@ -171,7 +166,7 @@ foreach(paragraph IN LISTS paragraphs)
         endif()
     endforeach()
 endforeach()
-ruvento_windows_text(winpthreads.txt "${notice}")
+ruvento_write_windows_text("${licenses}/winpthreads.txt" "${notice}")
 
 string(CONCAT notice
     "Qt ${upstream} (Debian's qt6-base ${VERSION}): Qt6Core.dll, Qt6Gui.dll,\n"
@@ -192,5 +187,4 @@ string(CONCAT notice
     "winpthreads: libwinpthread-1.dll, Debian's mingw-w64 ${mingw_version}\n"
     "  Licence: MIT (Expat) and BSD-3-Clause (licenses\\winpthreads.txt)\n"
     "  Source: Debian's source package mingw-w64 ${mingw_version}\n")
-string(REPLACE "\n" "\r\n" notice "${notice}")
-file(WRITE "${attribution}/NOTICE.txt" "${notice}")
+ruvento_write_windows_text("${attribution}/NOTICE.txt" "${notice}")
