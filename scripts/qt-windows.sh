@@ -108,19 +108,15 @@ source_dir="$work/source"
 if [[ ! -f "$source_dir/.unpacked" ]]; then
     apt_dir="$work/apt"
     mkdir -p "$apt_dir/lists/partial" "$apt_dir/parts"
-    # The machine's own Debian entries, turned into source entries.
-    for f in /etc/apt/sources.list.d/*.sources; do
-        if [[ -f "$f" ]] && grep -q 'debian' "$f"; then
-            { sed 's/^Types:.*/Types: deb-src/' "$f"; echo; } >> "$apt_dir/parts/debian.sources"
-        fi
-    done
-    # And its one-line Debian entries, in sources.list or beside it.
-    : > "$apt_dir/sources.list"
-    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        if [[ -f "$f" ]]; then
-            sed -n '/debian/s/^deb[[:space:]]/deb-src /p' "$f" >> "$apt_dir/sources.list"
-        fi
-    done
+    # The machine's own Debian entries (scripts/settings.sh), as source
+    # entries; no other source list is read.
+    ruvento_debian_sources | while IFS=$'\t' read -r uri suite components key; do
+        printf 'deb-src %s%s %s %s\n' "${key:+[signed-by=$key] }" "$uri" "$suite" "$components"
+    done >"$apt_dir/sources.list"
+    if [[ ! -s "$apt_dir/sources.list" ]]; then
+        echo "qt-windows.sh: this machine's apt names no Debian archive to fetch qt6-base's source from" >&2
+        exit 1
+    fi
     apt=(apt-get -q -o Dir::Etc::SourceList="$apt_dir/sources.list"
          -o Dir::Etc::SourceParts="$apt_dir/parts" -o Dir::State::Lists="$apt_dir/lists")
     "${apt[@]}" update >&2
