@@ -12,6 +12,23 @@ ruvento_cache="${RUVENTO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/ruvento}"
 # one commit gives the same bytes everywhere.
 ruvento_release_suite=trixie
 
+# True on a system of that release: its Debian system of scripts/debian.sh,
+# or a machine that runs it, where the Windows commands run as they are.
+ruvento_in_release_system() {
+    local id codename
+    id="$(. /etc/os-release && echo "${ID:-}")"
+    codename="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
+    [[ "$id" == debian && "$codename" == "$ruvento_release_suite" ]]
+}
+
+# scripts/debian.sh ARG..., through sudo for a user who is not root (it needs
+# chroot and mounts), with the settings it passes into the system.
+ruvento_debian_sh() {
+    local as_root=()
+    [[ $(id -u) -eq 0 ]] || as_root=(sudo "--preserve-env=RUVENTO_FUZZ_SECONDS,CI")
+    "${as_root[@]}" "$(dirname "${BASH_SOURCE[0]}")/debian.sh" "$@"
+}
+
 # The Debian Qt the Linux build uses; Qt for Windows is built from its source.
 ruvento_qt_version() {
     dpkg-query -W -f='${Version}' qt6-base-dev
