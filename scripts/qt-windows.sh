@@ -79,7 +79,13 @@ options=(
     -DQT_GENERATE_SBOM=OFF
 )
 
-toolchain_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev qt6-base-dev-tools)
+# The cross toolchain (scripts/packages-windows.txt) and the host tools.
+mapfile -t toolchain_packages < <("$here/setup.sh" --list windows | grep mingw)
+if [[ ${#toolchain_packages[@]} -eq 0 ]]; then
+    echo "qt-windows.sh: scripts/packages-windows.txt names no MinGW package" >&2
+    exit 1
+fi
+toolchain_packages+=(qt6-base-dev-tools)
 key="$( { printf '%s\n' "$version" "${options[@]}"; cat "$toolchain"
           dpkg-query -W -f='${Package} ${Version}\n' "${toolchain_packages[@]}"; } \
         | sha256sum | cut -c1-12)"
@@ -154,7 +160,8 @@ mkdir -p "$prefix/attribution"
 ninja -C "$work/build" -t deps | sed -n 's/^    //p' | sort -u \
     | (cd "$work/build" && xargs realpath -m --relative-to="$src") \
     | grep -v '^\.\./' | sort -u > "$prefix/attribution/files-read.txt"
-cmake -DPREFIX="$prefix" -DVERSION="$version" -P "$here/qt-notice.cmake" >&2
+cxx="$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$work/build/CMakeCache.txt")"
+cmake -DPREFIX="$prefix" -DVERSION="$version" -DCXX="$cxx" -P "$here/qt-notice.cmake" >&2
 touch "$prefix/.complete"
 rm -rf "$work"
 echo "$prefix"
