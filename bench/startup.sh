@@ -36,7 +36,7 @@ build="$(realpath -m "${2:-$root/build/default}")"
 settle=0.5
 
 for tool in Xvfb xev xprop stdbuf cmake ${windows:+wine}; do
-    command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+    command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing (scripts/setup.sh test installs it)" >&2; exit 1; }
 done
 
 work="$(mktemp -d)"
