@@ -15,9 +15,10 @@
 #                              needs no Wine
 #   ./test.sh reproducible     the Windows release built again in a clone at
 #                              another path; its checksums must match
-# The three Windows commands run in the Debian 13 system of scripts/debian.sh
-# (made on first use), on any machine; the release folder comes back to
-# build/windows/release or build/windows-package/release.
+# The three Windows commands run on the release's Debian (13): on a machine
+# of another release, in the Debian 13 system of scripts/debian.sh (made on
+# first use, through sudo for a user who is not root), whence the release
+# folder comes back to build/windows/release or build/windows-package/release.
 # RUVENTO_FUZZ_SECONDS sets the fuzz run's length: 15 s by default, 60 s with
 # "fuzz".
 set -euo pipefail
@@ -26,12 +27,12 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 source scripts/settings.sh
 preset="${1:-default}"
 
-# Goes on in the system the Windows release is made in, unless already there.
+# Goes on in the system the Windows release is made in, unless already on
+# that release.
 in_release_system() {
-    [[ "${RUVENTO_DEBIAN_SUITE:-}" == "$ruvento_release_suite" ]] && return 0
-    local as_root=()
-    [[ $(id -u) -eq 0 ]] || as_root=(sudo)
-    exec "${as_root[@]}" scripts/debian.sh "$@" "$ruvento_release_suite" ./test.sh "$preset"
+    ruvento_in_release_system && return 0
+    ruvento_debian_sh "$@" "$ruvento_release_suite" ./test.sh "$preset"
+    exit 0
 }
 
 # Qt for Windows, from the cache outside the clone (built on first use).
@@ -50,7 +51,7 @@ windows_release() {
 case "$preset" in
 windows)
     in_release_system --keep build/windows/release
-    scripts/setup.sh windows wine
+    scripts/setup.sh test windows wine
     windows_qt
     windows_release windows
     ctest --preset windows
@@ -73,14 +74,14 @@ reproducible)
     exec scripts/reproducible.sh
     ;;
 lint)
-    scripts/setup.sh
+    scripts/setup.sh test lint
     exec scripts/lint.sh
     ;;
 fuzz)
-    scripts/setup.sh
+    scripts/setup.sh test
     ;;
 *)
-    scripts/setup.sh
+    scripts/setup.sh test
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
     ctest --preset "$preset"
@@ -94,7 +95,7 @@ esac
 
 # The bounded fuzz run: libFuzzer comes with clang only.
 if ! command -v clang++ >/dev/null; then
-    echo "test.sh: the fuzz run needs clang++ (Debian's clang and libclang-rt-dev, in scripts/packages.txt)" >&2
+    echo "test.sh: the fuzz run needs clang++ (Debian's clang and libclang-rt-dev, in scripts/packages-test.txt)" >&2
     exit 1
 fi
 default_seconds=60

@@ -8,7 +8,8 @@
 # ROUNDS defaults to 21; BUILD_DIR to build/default, configured and built when
 # needed. "windows" measures the Windows program folder under Wine instead,
 # with the bare window cross-built against the same Qt and run from the same
-# folder, in the system the Windows release is made in (scripts/debian.sh).
+# folder, on the release's Debian: on another, in its system of
+# scripts/debian.sh, through sudo for a user who is not root.
 # Each round starts both programs, in alternating order, and takes the
 # ratio Ruvento / bare of the time from process start to the window being
 # mapped and of the resident memory half a second later; a busy machine slows
@@ -24,17 +25,18 @@ windows=""
 if [[ "${1:-}" == windows ]]; then
     windows=1
     shift
-    if [[ "${RUVENTO_DEBIAN_SUITE:-}" != "$ruvento_release_suite" ]]; then
-        exec scripts/debian.sh "$ruvento_release_suite" bench/startup.sh windows "$@"
+    if ! ruvento_in_release_system; then
+        ruvento_debian_sh "$ruvento_release_suite" bench/startup.sh windows "$@"
+        exit 0
     fi
-    scripts/setup.sh windows wine
+    scripts/setup.sh test windows wine
 fi
 rounds="${1:-21}"
 build="$(realpath -m "${2:-$root/build/default}")"
 settle=0.5
 
 for tool in Xvfb xev xprop stdbuf cmake ${windows:+wine}; do
-    command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+    command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing (scripts/setup.sh test installs it)" >&2; exit 1; }
 done
 
 work="$(mktemp -d)"

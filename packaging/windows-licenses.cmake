@@ -13,16 +13,10 @@
 set(licenses "${CMAKE_CURRENT_BINARY_DIR}/licenses")
 file(REMOVE_RECURSE "${licenses}")
 
-# TEXT with Windows line ends.
-function(ruvento_windows_text text out)
-    string(REPLACE "\r\n" "\n" text "${text}")
-    string(REPLACE "\n" "\r\n" text "${text}")
-    set(${out} "${text}" PARENT_SCOPE)
-endfunction()
+include("${PROJECT_SOURCE_DIR}/cmake/windows-text.cmake")
 
 file(READ "${PROJECT_SOURCE_DIR}/LICENSE" text)
-ruvento_windows_text("${text}" text)
-file(WRITE "${licenses}/LICENSE.txt" "${text}")
+ruvento_write_windows_text("${licenses}/LICENSE.txt" "${text}")
 
 set(qt_notice "")
 set(attribution "${RUVENTO_QT_PREFIX}/attribution")
@@ -59,8 +53,7 @@ string(CONCAT notice
     "  Licence: LGPL-3.0-only (licenses\\LGPL-3.0.txt) or GPL-3.0 (licenses\\GPL-3.0.txt)\n"
     "  Source: Debian's source package qt6-translations ${translations}\n"
     "\n")
-ruvento_windows_text("${notice}${qt_notice}" notice)
-file(WRITE "${licenses}/NOTICE.txt" "${notice}")
+ruvento_write_windows_text("${licenses}/NOTICE.txt" "${notice}${qt_notice}")
 
 install(FILES "${licenses}/LICENSE.txt" DESTINATION .)
 install(DIRECTORY "${licenses}/" DESTINATION licenses PATTERN LICENSE.txt EXCLUDE)

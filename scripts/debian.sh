@@ -66,9 +66,15 @@ if [[ "${1:-}" == --in-namespace ]]; then
     for path in "${keep[@]}"; do
         rm -rf "${tree:?}/$path"
         if [[ -e "$copy/$path" ]]; then
+            # Owned as the tree is, and so are the folders made to hold it
+            # (build/ itself on a first run), so its user can build there.
+            made="$path"
+            while [[ "$made" == */* && ! -e "$tree/$(dirname "$made")" ]]; do
+                made="$(dirname "$made")"
+            done
             mkdir -p "$(dirname "$tree/$path")"
             cp -a "$copy/$path" "$tree/$path"
-            chown -R --reference="$tree" "$tree/$path"
+            chown -R --reference="$tree" "$tree/$made"
         fi
     done
     exit "$status"

@@ -7,23 +7,20 @@
 #   PREFIX/attribution/licenses/    GPL-3.0.txt, LGPL-3.0.txt,
 #                                   GCC-exception-3.1.txt, winpthreads.txt
 #                                   and qt/<Id>.txt, each third-party part's
-#   cmake -DPREFIX=... -DVERSION=<Debian's qt6-base version> -P qt-notice.cmake
+#   cmake -DPREFIX=... -DVERSION=<Debian's qt6-base version> -DCXX=<the cross
+#         compiler Qt was built with> -P qt-notice.cmake
 # Third-party parts come from the qt_attribution.json files and the licence
 # files that qt-windows.sh keeps in PREFIX/attribution; a part is inside the
-# DLLs when the compiler read one of its files (files-read.txt). Versions of
-# the MinGW runtime and its terms come from Debian's packages.
+# DLLs when the compiler read one of its files (files-read.txt). The MinGW
+# runtime's versions and terms come from the Debian packages that hold the
+# DLLs the compiler links, so no package name is written here.
 
 set(attribution "${PREFIX}/attribution")
 set(licenses "${attribution}/licenses")
 file(REMOVE_RECURSE "${licenses}")
 string(REGEX REPLACE "[+~-].*" "" upstream "${VERSION}")
 
-# Writes TEXT as a Windows text file licenses/NAME.
-function(ruvento_windows_text path text)
-    string(REPLACE "\r\n" "\n" text "${text}")
-    string(REPLACE "\n" "\r\n" text "${text}")
-    file(WRITE "${licenses}/${path}" "${text}")
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/../cmake/windows-text.cmake")
 
 # FIELD (Version, or source:Version: a rebuild's "+b1" names no source) of
 # the Debian package PACKAGE; none stops the notice.
@@ -34,9 +31,9 @@ function(ruvento_debian_version package field out)
 endfunction()
 
 file(READ "${attribution}/LICENSES/GPL-3.0-only.txt" text)
-ruvento_windows_text(GPL-3.0.txt "${text}")
+ruvento_write_windows_text("${licenses}/GPL-3.0.txt" "${text}")
 file(READ "${attribution}/LICENSES/LGPL-3.0-only.txt" text)
-ruvento_windows_text(LGPL-3.0.txt "${text}")
+ruvento_write_windows_text("${licenses}/LGPL-3.0.txt" "${text}")
 
 # FIELD of the JSON object ENTRY as text: a string as it is, an array's
 # strings joined by SEPARATOR, nothing when absent.
@@ -127,7 +124,7 @@ foreach(json IN LISTS jsons)
             string(APPEND texts "${text}\n")
         endforeach()
         if(NOT texts STREQUAL "")
-            ruvento_windows_text("qt/${Id}.txt" "${texts}")
+            ruvento_write_windows_text("${licenses}/qt/${Id}.txt" "${texts}")
             string(APPEND third_party " (licenses\\qt\\${Id}.txt)")
         endif()
         string(APPEND third_party "\n")
@@ -137,21 +134,36 @@ foreach(json IN LISTS jsons)
     endforeach()
 endforeach()
 
+# The Debian package holding the MinGW runtime's DLL, as CXX links it.
+function(ruvento_runtime_package dll out)
+    execute_process(COMMAND "${CXX}" -print-file-name=${dll}
+        OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    file(REAL_PATH "${path}" path)
+    execute_process(COMMAND dpkg-query -S "${path}"
+        OUTPUT_VARIABLE owner OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    string(REGEX REPLACE ":.*" "" owner "${owner}")
+    set(${out} "${owner}" PARENT_SCOPE)
+endfunction()
+
 # The MinGW runtime's own terms, from Debian's copyright files.
-ruvento_debian_version(gcc-mingw-w64-x86-64-posix-runtime Version gcc_version)
-ruvento_debian_version(gcc-mingw-w64-x86-64-posix-runtime source:Version gcc_source)
-ruvento_debian_version(mingw-w64-x86-64-dev source:Version mingw_version)
-file(READ /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright text)
+ruvento_runtime_package(libstdc++-6.dll gcc_package)
+ruvento_runtime_package(libwinpthread-1.dll mingw_package)
+ruvento_debian_version(${gcc_package} Version gcc_version)
+ruvento_debian_version(${gcc_package} source:Version gcc_source)
+ruvento_debian_version(${gcc_package} source:Package gcc_source_package)
+ruvento_debian_version(${mingw_package} source:Version mingw_version)
+ruvento_debian_version(${mingw_package} source:Package mingw_source_package)
+file(READ /usr/share/doc/${gcc_package}/copyright text)
 string(REGEX MATCH "GCC RUNTIME LIBRARY EXCEPTION.*requirements of the license of GCC[.]" exception "${text}")
 if(exception STREQUAL "")
-    message(FATAL_ERROR "No GCC Runtime Library Exception in gcc-mingw-w64-x86-64-posix-runtime's copyright file")
+    message(FATAL_ERROR "No GCC Runtime Library Exception in ${gcc_package}'s copyright file")
 endif()
-ruvento_windows_text(GCC-exception-3.1.txt "${exception}\n")
+ruvento_write_windows_text("${licenses}/GCC-exception-3.1.txt" "${exception}\n")
 # The paragraphs on winpthreads, and the licence texts they name.
-file(READ /usr/share/doc/mingw-w64-x86-64-dev/copyright text)
+file(READ /usr/share/doc/${mingw_package}/copyright text)
 string(REPLACE ";" "\\;" text "${text}")
 string(REGEX REPLACE "\n\n+" ";" paragraphs "${text}")
-set(notice "The terms of libwinpthread-1.dll, from Debian's copyright file of mingw-w64:\n")
+set(notice "The terms of libwinpthread-1.dll, from Debian's copyright file of ${mingw_source_package}:\n")
 set(names "")
 foreach(paragraph IN LISTS paragraphs)
     if(paragraph MATCHES "^Files: mingw-w64-libraries/winpthreads/(src|include)"
@@ -162,7 +174,7 @@ foreach(paragraph IN LISTS paragraphs)
     endif()
 endforeach()
 if(names STREQUAL "")
-    message(FATAL_ERROR "No winpthreads paragraphs in mingw-w64-x86-64-dev's copyright file")
+    message(FATAL_ERROR "No winpthreads paragraphs in ${mingw_package}'s copyright file")
 endif()
 foreach(paragraph IN LISTS paragraphs)
     foreach(name IN LISTS names)
@@ -171,7 +183,7 @@ foreach(paragraph IN LISTS paragraphs)
         endif()
     endforeach()
 endforeach()
-ruvento_windows_text(winpthreads.txt "${notice}")
+ruvento_write_windows_text("${licenses}/winpthreads.txt" "${notice}")
 
 string(CONCAT notice
     "Qt ${upstream} (Debian's qt6-base ${VERSION}): Qt6Core.dll, Qt6Gui.dll,\n"
@@ -184,13 +196,12 @@ string(CONCAT notice
     "${third_party}"
     "\n"
     "The GCC runtime: libstdc++-6.dll, libgcc_s_seh-1.dll, Debian's\n"
-    "gcc-mingw-w64-x86-64-posix-runtime ${gcc_version}\n"
+    "${gcc_package} ${gcc_version}\n"
     "  Licence: GPL-3.0-or-later with the GCC Runtime Library Exception 3.1\n"
     "  (licenses\\GPL-3.0.txt, licenses\\GCC-exception-3.1.txt)\n"
-    "  Source: Debian's source package gcc-mingw-w64 ${gcc_source}\n"
+    "  Source: Debian's source package ${gcc_source_package} ${gcc_source}\n"
     "\n"
-    "winpthreads: libwinpthread-1.dll, Debian's mingw-w64 ${mingw_version}\n"
+    "winpthreads: libwinpthread-1.dll, Debian's ${mingw_source_package} ${mingw_version}\n"
     "  Licence: MIT (Expat) and BSD-3-Clause (licenses\\winpthreads.txt)\n"
-    "  Source: Debian's source package mingw-w64 ${mingw_version}\n")
-string(REPLACE "\n" "\r\n" notice "${notice}")
-file(WRITE "${attribution}/NOTICE.txt" "${notice}")
+    "  Source: Debian's source package ${mingw_source_package} ${mingw_version}\n")
+ruvento_write_windows_text("${attribution}/NOTICE.txt" "${notice}")

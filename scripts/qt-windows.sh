@@ -79,7 +79,13 @@ options=(
     -DQT_GENERATE_SBOM=OFF
 )
 
-toolchain_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev qt6-base-dev-tools)
+# The cross toolchain (scripts/packages-windows.txt) and the host tools.
+mapfile -t toolchain_packages < <("$here/setup.sh" --list windows | grep mingw)
+if [[ ${#toolchain_packages[@]} -eq 0 ]]; then
+    echo "qt-windows.sh: scripts/packages-windows.txt names no MinGW package" >&2
+    exit 1
+fi
+toolchain_packages+=(qt6-base-dev-tools)
 key="$( { printf '%s\n' "$version" "${options[@]}"; cat "$toolchain"
           dpkg-query -W -f='${Package} ${Version}\n' "${toolchain_packages[@]}"; } \
         | sha256sum | cut -c1-12)"
@@ -108,19 +114,15 @@ source_dir="$work/source"
 if [[ ! -f "$source_dir/.unpacked" ]]; then
     apt_dir="$work/apt"
     mkdir -p "$apt_dir/lists/partial" "$apt_dir/parts"
-    # The machine's own Debian entries, turned into source entries.
-    for f in /etc/apt/sources.list.d/*.sources; do
-        if [[ -f "$f" ]] && grep -q 'debian' "$f"; then
-            { sed 's/^Types:.*/Types: deb-src/' "$f"; echo; } >> "$apt_dir/parts/debian.sources"
-        fi
-    done
-    # And its one-line Debian entries, in sources.list or beside it.
-    : > "$apt_dir/sources.list"
-    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        if [[ -f "$f" ]]; then
-            sed -n '/debian/s/^deb[[:space:]]/deb-src /p' "$f" >> "$apt_dir/sources.list"
-        fi
-    done
+    # The machine's own Debian entries (scripts/settings.sh), as source
+    # entries; no other source list is read.
+    ruvento_debian_sources | while IFS=$'\t' read -r uri suite components key; do
+        printf 'deb-src %s%s %s %s\n' "${key:+[signed-by=$key] }" "$uri" "$suite" "$components"
+    done >"$apt_dir/sources.list"
+    if [[ ! -s "$apt_dir/sources.list" ]]; then
+        echo "qt-windows.sh: this machine's apt names no Debian archive to fetch qt6-base's source from" >&2
+        exit 1
+    fi
     apt=(apt-get -q -o Dir::Etc::SourceList="$apt_dir/sources.list"
          -o Dir::Etc::SourceParts="$apt_dir/parts" -o Dir::State::Lists="$apt_dir/lists")
     "${apt[@]}" update >&2
@@ -158,7 +160,8 @@ mkdir -p "$prefix/attribution"
 ninja -C "$work/build" -t deps | sed -n 's/^    //p' | sort -u \
     | (cd "$work/build" && xargs realpath -m --relative-to="$src") \
     | grep -v '^\.\./' | sort -u > "$prefix/attribution/files-read.txt"
-cmake -DPREFIX="$prefix" -DVERSION="$version" -P "$here/qt-notice.cmake" >&2
+cxx="$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$work/build/CMakeCache.txt")"
+cmake -DPREFIX="$prefix" -DVERSION="$version" -DCXX="$cxx" -P "$here/qt-notice.cmake" >&2
 touch "$prefix/.complete"
 rm -rf "$work"
 echo "$prefix"

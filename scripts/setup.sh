@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages listed in scripts/packages.txt that are missing,
-# and those of scripts/packages-NAME.txt for every NAME given (e.g. windows).
-# Quiet and quick when everything is already there.
+# and those of scripts/packages-NAME.txt for every NAME given: test, lint,
+# windows, wine, debian; each list says what its packages are for. Quiet and
+# quick when everything is already there.
 #   scripts/setup.sh [NAME...]
 #   scripts/setup.sh --list [NAME...]    prints the packages instead, one a line
 set -euo pipefail
@@ -14,6 +15,10 @@ fi
 
 lists=("$here/packages.txt")
 for name in "$@"; do
+    if [[ ! -f "$here/packages-$name.txt" ]]; then
+        echo "setup.sh: no list $here/packages-$name.txt" >&2
+        exit 2
+    fi
     lists+=("$here/packages-$name.txt")
 done
 mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "${lists[@]}" | grep -v '^$')
