@@ -35,4 +35,4 @@ install(FILES "${PROJECT_SOURCE_DIR}/resources/ruvento.png"
 # `cpack` in the build folder: a .tar.gz holding one folder with the layout
 # above, ready to unpack anywhere.
 set(CPACK_GENERATOR "TGZ")
-set(CPACK_PACKAGE_FILE_NAME "Ruvento-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}")
+set(CPACK_PACKAGE_FILE_NAME "Ruvento-${RUVENTO_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}")

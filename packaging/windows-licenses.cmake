@@ -41,12 +41,12 @@ if(translations STREQUAL "")
 endif()
 
 string(CONCAT notice
-    "Ruvento ${PROJECT_VERSION} for Windows: what it ships, under which licence, and\n"
+    "Ruvento ${RUVENTO_VERSION} for Windows: what it ships, under which licence, and\n"
     "where the source of each part is.\n"
     "\n"
-    "Ruvento ${PROJECT_VERSION}: ruvento.exe\n"
+    "Ruvento ${RUVENTO_VERSION}: ruvento.exe\n"
     "  Licence: GPL-3.0-or-later (LICENSE.txt)\n"
-    "  Source: Ruvento-${PROJECT_VERSION}-source.zip, in the release's sources folder\n"
+    "  Source: Ruvento-${RUVENTO_VERSION}-source.zip, in the release's sources folder\n"
     "\n"
     "Qt's Italian translation (qtbase_it.qm, inside ruvento.exe), Debian's\n"
     "qt6-translations-l10n ${translations}\n"

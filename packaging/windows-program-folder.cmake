@@ -74,4 +74,4 @@ set(CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND "${CMAKE_OBJDUMP}")
 include(windows-licenses.cmake)
 
 # The zip of the program folder: Ruvento-<version>-win64.zip, one folder.
-set(CPACK_PACKAGE_FILE_NAME "Ruvento-${PROJECT_VERSION}-win64")
+set(CPACK_PACKAGE_FILE_NAME "Ruvento-${RUVENTO_VERSION}-win64")
