@@ -13,6 +13,8 @@ set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_SOURCE_DIR}/nsis/project-config.c
 # The template's own variables (CPack hands it only CPACK_* ones).
 set(CPACK_RUVENTO_ICON "${PROJECT_SOURCE_DIR}/resources/ruvento.ico")
 set(CPACK_RUVENTO_DATA_FOLDER "${RUVENTO_DATA_FOLDER}")
+get_filename_component(CPACK_RUVENTO_DATA_PARENT "${RUVENTO_DATA_FOLDER}" DIRECTORY)
+get_filename_component(CPACK_RUVENTO_DATA_NAME "${RUVENTO_DATA_FOLDER}" NAME)
 set(CPACK_RUVENTO_LICENSE "${CMAKE_CURRENT_BINARY_DIR}/licenses/LICENSE.txt")
 # The welcome and finish pages' picture (164 x 314, as NSIS wants it), made
 # from the icon and the window's strip of balls on the window's grey:

@@ -41,6 +41,8 @@ private Q_SLOTS:
     void missingDataFolderEndsWithAMessage_data();
     void missingDataFolderEndsWithAMessage();
     void windowKeepsItsColoursInDarkMode();
+    void setupInstallsNothingWhereRuventoCannotGo_data();
+    void setupInstallsNothingWhereRuventoCannotGo();
     void setupInstallsAndUninstallingKeepsTheReports();
 
 private:
@@ -69,7 +71,7 @@ private:
 
 void tst_WindowsFolder::initTestCase()
 {
-    for (const QStringView tool : {u"Xvfb", u"openbox", u"xdotool", u"wine"}) {
+    for (const QStringView tool : {u"Xvfb", u"openbox", u"xdotool", u"wine", u"makensis"}) {
         if (QStandardPaths::findExecutable(tool.toString()).isEmpty())
             QFAIL(qPrintable(tool.toString() + u" is missing; scripts/setup.sh windows installs it"_s));
     }
@@ -283,6 +285,43 @@ void tst_WindowsFolder::windowKeepsItsColoursInDarkMode()
     QCOMPARE(m_desktop.colourAt(window, 593, 195), u"#ffffff"_s);
 }
 
+void tst_WindowsFolder::setupInstallsNothingWhereRuventoCannotGo_data()
+{
+    QTest::addColumn<QString>("windows");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("refused");
+    QTest::newRow("another program's folder") << u"win10"_s << u"Altro"_s << 3;
+    QTest::newRow("Windows 7") << u"win7"_s << u"Ruvento"_s << 4;
+    QTest::newRow("Windows 8.1") << u"win81"_s << u"Ruvento"_s << 4;
+}
+
+void tst_WindowsFolder::setupInstallsNothingWhereRuventoCannotGo()
+{
+    QFETCH(QString, windows);
+    QFETCH(QString, folder);
+    QFETCH(int, refused);
+    // Another program's folder, whose uninstaller leaves a mark when it runs.
+    const QString drive = newDrive();
+    QVERIFY(QDir().mkpath(drive + u"/Altro"_s) && QFile::copy(m_setup, drive + u"/setup.exe"_s)
+            && QFile::copy(m_unpacked + u"/LEGGIMI.txt"_s, drive + u"/Altro/altro.txt"_s));
+    const Outcome made = run(u"makensis"_s,
+                             {u"-XOutFile "_s + drive + u"/Altro/Uninstall.exe"_s, u"-XTarget amd64-unicode"_s,
+                              u"-XSilentInstall silent"_s, u"-XSection"_s, u"-XFileOpen $0 R:\\uninstalled w"_s,
+                              u"-XSectionEnd"_s, u"/dev/null"_s});
+    QVERIFY2(made.finished && made.exitCode == 0, qPrintable(made.out + made.err));
+    QVERIFY(copyFolder(drive, m_place->filePath(u"before"_s)));
+    // The Windows that Wine reports; without the value, its default, Windows 10.
+    const QStringList version{u"HKCU\\Software\\Wine"_s, u"/v"_s, u"Version"_s, u"/f"_s};
+    QCOMPARE(run(WineRunner, QStringList{u"reg"_s, u"add"_s} + version + QStringList{u"/d"_s, windows}).exitCode, 0);
+    const auto windows10 = qScopeGuard([&] { run(WineRunner, QStringList{u"reg"_s, u"delete"_s} + version); });
+
+    int exitCode = -1;
+    runAndSettle({u"cmd"_s, u"/c"_s, u"R:\\setup.exe /S /D=R:\\"_s + folder}, &exitCode);
+    QCOMPARE(exitCode, refused);
+    // The same tree and bytes: nothing installed, nothing run.
+    QCOMPARE(run(u"diff"_s, {u"-r"_s, m_place->filePath(u"before"_s), drive}).exitCode, 0);
+}
+
 void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
 {
     // A folder whose name holds a blank and an accented letter.
@@ -341,6 +380,7 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     }
     const QStringList report = QDir(reports).entryList(QDir::Files);
     QCOMPARE(report.size(), 1);
+    const QStringList onlyTheReport{u"Shared/"_s, u"Shared/Sistemi/"_s, u"Shared/Sistemi/"_s + report.first()};
 
     // Closed, the older Ruvento gives way whole to this one; the report stays.
     runAndSettle(setup, &exitCode);
@@ -357,10 +397,8 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     runAndSettle({folder + u"\\Uninstall.exe"_s, u"/S"_s}, &exitCode);
     if (QTest::currentTestFailed())
         return;
-    for (const QStringView file : {u"ruvento.exe", u"Uninstall.exe", u"Qt6Core.dll", u"platforms", u"LEGGIMI.txt"})
-        QVERIFY2(!QFileInfo::exists(installed + u'/' + file.toString()), qPrintable(file.toString()));
+    QCOMPARE(tree(installed), onlyTheReport);
     QCOMPARE(links(), QString());
-    QCOMPARE(QDir(reports).entryList(QDir::Files), report);
 
     // Installed again: the report is still there, and the program starts.
     runAndSettle(setup, &exitCode);
@@ -372,6 +410,16 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     QVERIFY2(start(ruvento, {program}), qPrintable(ruvento.errorString()));
     const auto cleanup = qScopeGuard([&ruvento] { stop(ruvento); });
     showWindowAndClose(m_desktop, ruvento);
+
+    // Installed elsewhere: the one installed goes by its own uninstaller, leaving only the report.
+    runAndSettle({u"cmd"_s, u"/c"_s, u"R:\\setup.exe /S /D=R:\\Altrove"_s}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(tree(installed), onlyTheReport);
+    QVERIFY(run(WineRunner, {u"reg"_s, u"query"_s, key}).out.contains(u"R:\\Altrove\\Uninstall.exe"_s));
+    // Uninstalled without a report: nothing of it stays, its folder included.
+    runAndSettle({u"R:\\Altrove\\Uninstall.exe"_s, u"/S"_s}, &exitCode);
+    QVERIFY(!QFileInfo::exists(drive + u"/Altrove"_s));
+    QCOMPARE(links(), QString());
 }
 
 QTEST_GUILESS_MAIN(tst_WindowsFolder)
