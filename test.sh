@@ -18,9 +18,22 @@
 # The three Windows commands run in the Debian 13 system of scripts/debian.sh
 # (made on first use), on any machine; the release folder comes back to
 # build/windows/release or build/windows-package/release.
+# RUVENTO_SIGNATURES=TAR, the signatures' tar of a signed release, adds the
+# signed release, release/signed, to "windows" and "windows-package": the
+# same signed bytes as the key holder's (scripts/sign-release.sh). With
+# RUVENTO_SIGNING_CA=FILE too, the CA of its certificate, "windows" checks
+# the signatures of what the signed setup program installs.
 # RUVENTO_FUZZ_SECONDS sets the fuzz run's length: 15 s by default, 60 s with
 # "fuzz".
 set -euo pipefail
+# Files named relative to where the command was given.
+signing_files=()
+for name in RUVENTO_SIGNATURES RUVENTO_SIGNING_CA; do
+    [[ -n "${!name:-}" ]] || continue
+    printf -v "$name" '%s' "$(realpath "${!name}")"
+    export "${name?}"
+    signing_files+=(--file "$name")
+done
 cd "$(dirname "${BASH_SOURCE[0]}")"
 # shellcheck source=scripts/settings.sh
 source scripts/settings.sh
@@ -30,8 +43,8 @@ preset="${1:-default}"
 in_release_system() {
     [[ "${RUVENTO_DEBIAN_SUITE:-}" == "$ruvento_release_suite" ]] && return 0
     local as_root=()
-    [[ $(id -u) -eq 0 ]] || as_root=(sudo)
-    exec "${as_root[@]}" scripts/debian.sh "$@" "$ruvento_release_suite" ./test.sh "$preset"
+    [[ $(id -u) -eq 0 ]] || as_root=(sudo "--preserve-env=RUVENTO_SIGNATURES,RUVENTO_SIGNING_CA")
+    exec "${as_root[@]}" scripts/debian.sh "$@" "${signing_files[@]}" "$ruvento_release_suite" ./test.sh "$preset"
 }
 
 # Qt for Windows, from the cache outside the clone (built on first use).
@@ -40,11 +53,15 @@ windows_qt() {
     export RUVENTO_QT_WINDOWS
 }
 
-# Builds PRESET for Windows and leaves its release folder (build/PRESET/release).
+# Builds PRESET for Windows and leaves its release folder (build/PRESET/release),
+# and the signed one in it with the signatures' tar.
 windows_release() {
     cmake --preset "$1" >/dev/null
     cmake --build --preset "$1"
     cmake --build --preset "$1" --target release
+    if [[ -n "${RUVENTO_SIGNATURES:-}" ]]; then
+        cmake --build --preset "$1" --target signed-release
+    fi
 }
 
 case "$preset" in
