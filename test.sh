@@ -19,9 +19,22 @@
 # of another release, in the Debian 13 system of scripts/debian.sh (made on
 # first use, through sudo for a user who is not root), whence the release
 # folder comes back to build/windows/release or build/windows-package/release.
+# RUVENTO_SIGNATURES=TAR, the signatures' tar of a signed release, adds the
+# signed release, release/signed, to "windows" and "windows-package": the
+# same signed bytes as the key holder's (scripts/sign-release.sh). With
+# RUVENTO_SIGNING_CA=FILE too, the CA of its certificate, "windows" checks
+# the signatures of what the signed setup program installs.
 # RUVENTO_FUZZ_SECONDS sets the fuzz run's length: 15 s by default, 60 s with
 # "fuzz".
 set -euo pipefail
+# Files named relative to where the command was given.
+signing_files=()
+for name in RUVENTO_SIGNATURES RUVENTO_SIGNING_CA; do
+    [[ -n "${!name:-}" ]] || continue
+    printf -v "$name" '%s' "$(realpath "${!name}")"
+    export "${name?}"
+    signing_files+=(--file "$name")
+done
 cd "$(dirname "${BASH_SOURCE[0]}")"
 # shellcheck source=scripts/settings.sh
 source scripts/settings.sh
@@ -31,7 +44,7 @@ preset="${1:-default}"
 # that release.
 in_release_system() {
     ruvento_in_release_system && return 0
-    ruvento_debian_sh "$@" "$ruvento_release_suite" ./test.sh "$preset"
+    ruvento_debian_sh "$@" "${signing_files[@]}" "$ruvento_release_suite" ./test.sh "$preset"
     exit 0
 }
 
@@ -41,11 +54,15 @@ windows_qt() {
     export RUVENTO_QT_WINDOWS
 }
 
-# Builds PRESET for Windows and leaves its release folder (build/PRESET/release).
+# Builds PRESET for Windows and leaves its release folder (build/PRESET/release),
+# and the signed one in it with the signatures' tar.
 windows_release() {
     cmake --preset "$1" >/dev/null
     cmake --build --preset "$1"
     cmake --build --preset "$1" --target release
+    if [[ -n "${RUVENTO_SIGNATURES:-}" ]]; then
+        cmake --build --preset "$1" --target signed-release
+    fi
 }
 
 case "$preset" in

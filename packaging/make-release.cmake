@@ -3,6 +3,8 @@
 #         -DCPACK=... -DSTRIP_NONDETERMINISM=... -P make-release.cmake
 # Beside the folder, BUILD_DIR/release.commit names the commit it was made
 # from, when the work tree held no changes (scripts/reproducible.sh reads it).
+# With -DSIGNED=ON it makes the signed release, release/signed/, from the
+# same build, and leaves the unsigned one as it is (see "Signed" below).
 #
 # What would make two builds of one commit differ, and what closes it:
 # - times: every time written (PE headers stamped by strip, zip entries,
@@ -37,6 +39,81 @@ if(NOT EXISTS "${QT_PREFIX}/source/build-options.txt")
 endif()
 
 set(out "${BUILD_DIR}/release")
+set(pack "${CMAKE_COMMAND}" -E env "SOURCE_DATE_EPOCH=${epoch}" TZ=UTC)
+
+# The zip and the setup program, packed by CPack into WORK; ARGN goes to CPack.
+function(pack_program_folder work)
+    execute_process(COMMAND ${pack} "${CPACK}" -B "${work}" ${ARGN}
+        WORKING_DIRECTORY "${BUILD_DIR}" COMMAND_ERROR_IS_FATAL ANY)
+    file(GLOB zips "${work}/*.zip")
+    foreach(zip IN LISTS zips)
+        execute_process(COMMAND ${pack} "${STRIP_NONDETERMINISM}" --type zip --timestamp "${epoch}" "${zip}"
+            COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+endfunction()
+
+# The checksums of DIR's files, for `sha256sum -c SHA256SUMS` there.
+function(write_checksums dir)
+    file(GLOB_RECURSE shipped RELATIVE "${dir}" "${dir}/*")
+    list(REMOVE_ITEM shipped SHA256SUMS)
+    set(sums "")
+    foreach(file IN LISTS shipped)
+        file(SHA256 "${dir}/${file}" sum)
+        string(APPEND sums "${sum}  ${file}\n")
+    endforeach()
+    file(WRITE "${dir}/SHA256SUMS" "${sums}")
+endfunction()
+
+# Signed: the same zip and setup program with every program file signed, in
+# this order, each by scripts/sign-file.sh: the program folder's exe and
+# DLLs once staged (sign-program-folder.cmake), the uninstaller while NSIS
+# makes it (nsis/NSIS.template.in), the setup program once made. Each
+# signature is attached from the tar that RUVENTO_SIGNATURES names, as
+# anyone's build does, or made with the maintainer's key first
+# (scripts/sign-release.sh). release/signed/ gets the signed zip and setup
+# program, their SHA256SUMS, and the signatures' tar, one .pem a signed file,
+# named by its path in the installed folder (the setup program's by its own
+# name).
+if(SIGNED)
+    if(NOT EXISTS "${out}/SHA256SUMS")
+        message(FATAL_ERROR "No unsigned release in ${out} to sign: make the release first")
+    endif()
+    set(signed "${out}/signed")
+    set(work "${BUILD_DIR}/release-work-signed")
+    set(signatures "${work}/signatures")
+    file(REMOVE_RECURSE "${signed}" "${work}")
+    file(MAKE_DIRECTORY "${signed}" "${signatures}")
+    set(sign_file "${SOURCE_DIR}/scripts/sign-file.sh")
+    if(DEFINED ENV{RUVENTO_SIGNATURES})
+        file(REAL_PATH "$ENV{RUVENTO_SIGNATURES}" tar)
+        if(NOT EXISTS "${tar}")
+            message(FATAL_ERROR "No signatures' tar ${tar} (RUVENTO_SIGNATURES)")
+        endif()
+        list(APPEND pack "RUVENTO_SIGNATURES=${tar}")
+    endif()
+    pack_program_folder("${work}" -D "CPACK_RUVENTO_SIGNATURES=${signatures}")
+    file(GLOB zip "${work}/*-win64.zip")
+    file(GLOB setup "${work}/*-setup.exe")
+    get_filename_component(setup_name "${setup}" NAME)
+    execute_process(COMMAND ${pack} "${sign_file}" "${signatures}" "${setup_name}" "${setup}"
+        COMMAND_ERROR_IS_FATAL ANY)
+    file(COPY "${zip}" "${setup}" DESTINATION "${signed}")
+    write_checksums("${signed}")
+    string(REGEX REPLACE "[.]zip$" "-signatures.tar" tar_name "${zip}")
+    get_filename_component(tar_name "${tar_name}" NAME)
+    if(DEFINED tar)
+        file(COPY_FILE "${tar}" "${signed}/${tar_name}")
+    else()
+        file(GLOB_RECURSE made RELATIVE "${signatures}" "${signatures}/*.pem")
+        list(SORT made)
+        execute_process(COMMAND tar --format=gnu --owner=0 --group=0 --numeric-owner --mode=0644
+                "--mtime=@${epoch}" -cf "${signed}/${tar_name}" ${made}
+            WORKING_DIRECTORY "${signatures}" COMMAND_ERROR_IS_FATAL ANY)
+    endif()
+    message(STATUS "Signed release: ${signed}")
+    return()
+endif()
+
 set(work "${BUILD_DIR}/release-work")
 file(REMOVE_RECURSE "${out}" "${work}" "${SOURCE_TREE}" "${BUILD_DIR}/release.commit")
 file(MAKE_DIRECTORY "${out}/sources")
@@ -54,17 +131,9 @@ else()
     endforeach()
 endif()
 
-set(pack "${CMAKE_COMMAND}" -E env "SOURCE_DATE_EPOCH=${epoch}" TZ=UTC)
-execute_process(COMMAND ${pack} "${CPACK}" -B "${work}"
-    WORKING_DIRECTORY "${BUILD_DIR}" COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND ${pack} "${CPACK}" --config CPackSourceConfig.cmake -B "${work}"
     WORKING_DIRECTORY "${BUILD_DIR}" COMMAND_ERROR_IS_FATAL ANY)
-
-file(GLOB zips "${work}/*.zip")
-foreach(zip IN LISTS zips)
-    execute_process(COMMAND ${pack} "${STRIP_NONDETERMINISM}" --type zip --timestamp "${epoch}" "${zip}"
-        COMMAND_ERROR_IS_FATAL ANY)
-endforeach()
+pack_program_folder("${work}")
 
 file(GLOB packages "${work}/*-win64.zip" "${work}/*-setup.exe")
 file(GLOB sources "${work}/*-source.zip" "${QT_PREFIX}/source/qt6-base_*")
@@ -75,13 +144,7 @@ execute_process(COMMAND "${SOURCE_DIR}/scripts/buildinfo.sh" "${QT_PREFIX}/sourc
     OUTPUT_FILE "${out}/sources/build-environment.buildinfo" COMMAND_ERROR_IS_FATAL ANY)
 file(COPY_FILE "${QT_PREFIX}/source/build-options.txt" "${out}/sources/qt-build-options.txt")
 
-file(GLOB_RECURSE shipped RELATIVE "${out}" "${out}/*")
-set(sums "")
-foreach(file IN LISTS shipped)
-    file(SHA256 "${out}/${file}" sum)
-    string(APPEND sums "${sum}  ${file}\n")
-endforeach()
-file(WRITE "${out}/SHA256SUMS" "${sums}")
+write_checksums("${out}")
 
 # Untracked files stay out of the release: only tracked ones are built or packed.
 execute_process(COMMAND git -C "${SOURCE_DIR}" status --porcelain --untracked-files=no

@@ -8,7 +8,13 @@
 set(CPACK_GENERATOR "ZIP;NSIS")
 set(CPACK_MODULE_PATH "${CMAKE_CURRENT_SOURCE_DIR}/nsis")
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
-set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_SOURCE_DIR}/nsis/files.cmake")
+# In a signed release the program folder's exe and DLLs are signed once
+# staged, before the zip or the setup program takes them, and the uninstaller
+# as NSIS makes it, each by scripts/sign-file.sh; make-release.cmake then
+# names the signatures' folder, CPACK_RUVENTO_SIGNATURES.
+set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_SOURCE_DIR}/sign-program-folder.cmake"
+    "${CMAKE_CURRENT_SOURCE_DIR}/nsis/files.cmake")
+set(CPACK_RUVENTO_SIGN_FILE "${PROJECT_SOURCE_DIR}/scripts/sign-file.sh")
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_SOURCE_DIR}/nsis/project-config.cmake")
 # The template's own variables (CPack hands it only CPACK_* ones).
 set(CPACK_RUVENTO_ICON "${PROJECT_SOURCE_DIR}/resources/ruvento.ico")

@@ -8,6 +8,9 @@
 #                                        build-environment.buildinfo, the
 #                                        Debian packages it was built with
 #   SHA256SUMS                           for `sha256sum -c SHA256SUMS`
+#   signed/                              with target signed-release: the
+#                                        zip and setup program signed, their
+#                                        SHA256SUMS and the signatures' tar
 # Two builds of the same commit give the same bytes: see make-release.cmake.
 
 # Ruvento's source as tracked by git (or the whole tree outside git), laid
@@ -18,15 +21,24 @@ set(CPACK_SOURCE_INSTALLED_DIRECTORIES "${RUVENTO_SOURCE_TREE};/")
 # That tree lies in the build folder and holds nothing to leave out.
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/")
 find_program(RUVENTO_STRIP_NONDETERMINISM strip-nondeterminism)
+set(make_release "${CMAKE_COMMAND}"
+    "-DBUILD_DIR=${CMAKE_BINARY_DIR}"
+    "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    "-DSOURCE_TREE=${RUVENTO_SOURCE_TREE}"
+    "-DQT_PREFIX=${RUVENTO_QT_PREFIX}"
+    "-DCPACK=${CMAKE_CPACK_COMMAND}"
+    "-DSTRIP_NONDETERMINISM=${RUVENTO_STRIP_NONDETERMINISM}")
 add_custom_target(release
-    COMMAND "${CMAKE_COMMAND}"
-        "-DBUILD_DIR=${CMAKE_BINARY_DIR}"
-        "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
-        "-DSOURCE_TREE=${RUVENTO_SOURCE_TREE}"
-        "-DQT_PREFIX=${RUVENTO_QT_PREFIX}"
-        "-DCPACK=${CMAKE_CPACK_COMMAND}"
-        "-DSTRIP_NONDETERMINISM=${RUVENTO_STRIP_NONDETERMINISM}"
-        -P "${CMAKE_CURRENT_SOURCE_DIR}/make-release.cmake"
+    COMMAND ${make_release} -P "${CMAKE_CURRENT_SOURCE_DIR}/make-release.cmake"
     DEPENDS ruvento
     COMMENT "Packing the Windows release into ${CMAKE_BINARY_DIR}/release"
+    VERBATIM)
+# `cmake --build <build> --target signed-release`, after `release`: the same
+# zip and setup program signed, in <build>/release/signed, with the
+# signatures attached from the tar named by RUVENTO_SIGNATURES or made with
+# the maintainer's key (scripts/sign-release.sh). Nothing of either goes into
+# the build's cache: both come from the environment when the target runs.
+add_custom_target(signed-release
+    COMMAND ${make_release} -DSIGNED=ON -P "${CMAKE_CURRENT_SOURCE_DIR}/make-release.cmake"
+    COMMENT "Packing the signed Windows release into ${CMAKE_BINARY_DIR}/release/signed"
     VERBATIM)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command of this work tree inside a minimal Debian system of another
 # release, as root:
-#   scripts/debian.sh [--keep PATH]... SUITE COMMAND [ARG...]
+#   scripts/debian.sh [--keep PATH]... [--file VAR]... SUITE COMMAND [ARG...]
 #   e.g. scripts/debian.sh trixie ./test.sh
 # The system (minbase and git, as a new user's) is made once with mmdebstrap
 # into the cache outside the clone, and brought up to date with apt on every
@@ -9,8 +9,13 @@
 # over it, in the system's /tmp, a memory file system of this run alone, so its
 # build/ never meets this tree's; each --keep PATH (a folder of the tree, such
 # as build/windows-package/release) is brought back into this tree when the
-# command ends, owned as the tree is. RUVENTO_FUZZ_SECONDS and CI pass
-# through; RUVENTO_DEBIAN_SUITE tells the command which system it runs in.
+# command ends, owned as the tree is. Each --file VAR hands the command a
+# file of this machine outside the tree, named by the environment variable
+# VAR (such as the signatures of a release, or a signing key): it is seen
+# there read-only, never copied, at /tmp/files/VAR, which VAR then names.
+# RUVENTO_FUZZ_SECONDS, CI and the other RUVENTO_SIGN_ settings (a token's
+# key, a timestamp server) pass through; RUVENTO_DEBIAN_SUITE tells the
+# command which system it runs in.
 #
 # Every mount lives in a mount and process namespace of this run: when the
 # command ends, or the run is killed, they go with it, and so does any program
@@ -20,9 +25,13 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/settings.sh
 source "$here/settings.sh"
 
-keep=()
-while [[ "${1:-}" == --keep ]]; do
-    keep+=("$2")
+keep=() files=()
+while [[ "${1:-}" == --keep || "${1:-}" == --file ]]; do
+    if [[ "$1" == --keep ]]; then
+        keep+=("$2")
+    else
+        files+=("$2")
+    fi
     shift 2
 done
 
@@ -52,6 +61,15 @@ if [[ "${1:-}" == --in-namespace ]]; then
         RUVENTO_DEBIAN_SUITE="$suite")
     [[ -n "${RUVENTO_FUZZ_SECONDS:-}" ]] && in_root+=("RUVENTO_FUZZ_SECONDS=$RUVENTO_FUZZ_SECONDS")
     [[ -n "${CI:-}" ]] && in_root+=("CI=$CI")
+    for name in RUVENTO_SIGN_KEY RUVENTO_SIGN_PKCS11_MODULE RUVENTO_SIGN_TIMESTAMP_URL; do
+        [[ -n "${!name:-}" ]] && in_root+=("$name=${!name}")
+    done
+    for name in "${files[@]}"; do
+        mkdir -p "$root/tmp/files"
+        touch "$root/tmp/files/$name"
+        mount --bind -o ro "${!name}" "$root/tmp/files/$name"
+        in_root+=("$name=/tmp/files/$name")
+    done
     # One run at a time brings the system up to date: apt of a second run
     # started meanwhile would fail on the first one's lock. An upgrade cut
     # short last time is finished first.
@@ -81,7 +99,7 @@ if [[ "${1:-}" == --in-namespace ]]; then
 fi
 
 if [[ $# -lt 2 ]]; then
-    echo "usage: scripts/debian.sh [--keep PATH]... SUITE COMMAND [ARG...]" >&2
+    echo "usage: scripts/debian.sh [--keep PATH]... [--file VAR]... SUITE COMMAND [ARG...]" >&2
     exit 2
 fi
 if [[ $(id -u) -ne 0 ]]; then
@@ -119,6 +137,16 @@ exec 9>&-
 keep_args=()
 for path in "${keep[@]}"; do
     keep_args+=(--keep "$path")
+done
+for name in "${files[@]}"; do
+    if [[ ! -f "${!name:-}" ]]; then
+        echo "debian.sh: $name names no file: '${!name:-}'" >&2
+        exit 1
+    fi
+    # The namespace's mount needs the file's full path.
+    printf -v "$name" '%s' "$(realpath "${!name}")"
+    export "${name?}"
+    keep_args+=(--file "$name")
 done
 exec unshare --mount --propagation private --pid --fork --kill-child \
     "$here/debian.sh" "${keep_args[@]}" --in-namespace "$root" "$(cd "$here/.." && pwd)" "$suite" "$@"

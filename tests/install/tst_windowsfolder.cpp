@@ -63,6 +63,7 @@ private:
     QTemporaryDir m_root;
     QString m_release;
     QString m_setup;
+    QString m_signingCa;
     QString m_unpacked;
     QString m_prefix;
     std::unique_ptr<QTemporaryDir> m_place;
@@ -76,15 +77,18 @@ void tst_WindowsFolder::initTestCase()
             QFAIL(qPrintable(tool.toString() + u" is missing; scripts/setup.sh windows installs it"_s));
     }
     m_release = qEnvironmentVariable("RUVENTO_WINDOWS_RELEASE");
-    const QStringList zips = QDir(m_release).entryList({u"Ruvento-*-win64.zip"_s}, QDir::Files);
-    const QStringList setups = QDir(m_release).entryList({u"Ruvento-*-win64-setup.exe"_s}, QDir::Files);
+    // With the CA of its certificate, the signed release beside it is tested.
+    m_signingCa = qEnvironmentVariable("RUVENTO_SIGNING_CA");
+    const QDir packages(m_signingCa.isEmpty() ? m_release : m_release + u"/signed"_s);
+    const QStringList zips = packages.entryList({u"Ruvento-*-win64.zip"_s}, QDir::Files);
+    const QStringList setups = packages.entryList({u"Ruvento-*-win64-setup.exe"_s}, QDir::Files);
     QVERIFY2(zips.size() == 1 && setups.size() == 1,
              "no single zip and setup program in RUVENTO_WINDOWS_RELEASE; ./test.sh windows makes them");
-    m_setup = QDir(m_release).filePath(setups.first());
+    m_setup = packages.filePath(setups.first());
 
     QVERIFY(m_root.isValid());
     const Outcome unzip =
-        run(QStringLiteral(RUVENTO_CMAKE_COMMAND), {u"-E"_s, u"tar"_s, u"xf"_s, QDir(m_release).filePath(zips.first())},
+        run(QStringLiteral(RUVENTO_CMAKE_COMMAND), {u"-E"_s, u"tar"_s, u"xf"_s, packages.filePath(zips.first())},
             QProcessEnvironment::systemEnvironment(), m_root.path());
     QVERIFY2(unzip.finished && unzip.exitCode == 0, qPrintable(unzip.err));
     m_unpacked = m_root.filePath(QString(zips.first()).chopped(4));
@@ -389,6 +393,14 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     QCOMPARE(exitCode, 0);
     QVERIFY(!QFileInfo::exists(obsolete));
     QCOMPARE(QDir(reports).entryList(QDir::Files), report);
+    // What a signed setup program installs is signed, its uninstaller too.
+    const QStringList signedFiles =
+        m_signingCa.isEmpty() ? QStringList() : QStringList{u"Uninstall.exe"_s, u"ruvento.exe"_s};
+    for (const QString &file : signedFiles) {
+        const Outcome verified =
+            run(u"osslsigncode"_s, {u"verify"_s, u"-CAfile"_s, m_signingCa, u"-in"_s, installed + u'/' + file});
+        QVERIFY2(verified.finished && verified.exitCode == 0, qPrintable(verified.out + verified.err));
+    }
 
     // Uninstalled: the program and its entries are gone, the report stays.
     // The uninstaller hands its work to a copy of itself, not to be started
