@@ -24,6 +24,8 @@
 # same signed bytes as the key holder's (scripts/sign-release.sh). With
 # RUVENTO_SIGNING_CA=FILE too, the CA of its certificate, "windows" checks
 # the signatures of what the signed setup program installs.
+# A release is never made from uncommitted changes, but by "windows", which
+# tests them, or with RUVENTO_ALLOW_DIRTY=1; its version is then marked -dirty.
 # RUVENTO_FUZZ_SECONDS sets the fuzz run's length: 15 s by default, 60 s with
 # "fuzz".
 set -euo pipefail
@@ -54,10 +56,21 @@ windows_qt() {
     export RUVENTO_QT_WINDOWS
 }
 
+# ON when a release of PRESET may come from uncommitted changes, marked
+# -dirty: for testing them ("windows"), or when RUVENTO_ALLOW_DIRTY asks.
+allow_dirty() {
+    if [[ "$1" == windows || -n "${RUVENTO_ALLOW_DIRTY:-}" ]] \
+        && [[ -n "$(git status --porcelain --untracked-files=no)" ]]; then
+        echo ON
+    else
+        echo OFF
+    fi
+}
+
 # Builds PRESET for Windows and leaves its release folder (build/PRESET/release),
 # and the signed one in it with the signatures' tar.
 windows_release() {
-    cmake --preset "$1" >/dev/null
+    cmake --preset "$1" -DRUVENTO_ALLOW_DIRTY="$(allow_dirty "$1")" >/dev/null
     cmake --build --preset "$1"
     cmake --build --preset "$1" --target release
     if [[ -n "${RUVENTO_SIGNATURES:-}" ]]; then

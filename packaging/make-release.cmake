@@ -1,6 +1,7 @@
 # Makes the Windows release folder (see windows-release.cmake):
-#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DSOURCE_TREE=... -DQT_PREFIX=...
-#         -DCPACK=... -DSTRIP_NONDETERMINISM=... -P make-release.cmake
+#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DVERSION=... -DALLOW_DIRTY=...
+#         -DNOTICE_GAPS=... -DQT_PREFIX=... -DCPACK=... -DSTRIP_NONDETERMINISM=...
+#         -P make-release.cmake
 # Beside the folder, BUILD_DIR/release.commit names the commit it was made
 # from, when the work tree held no changes (scripts/reproducible.sh reads it).
 # With -DSIGNED=ON it makes the signed release, release/signed/, from the
@@ -15,8 +16,11 @@
 # - zip entry order and owner ids: strip-nondeterminism sorts the entries
 #   and clears the owners;
 # - the setup program's file order: packaging/nsis/files.cmake sorts it;
-# - the source zip: only the files git tracks, not what a work tree holds
-#   besides.
+# - the source zip: git archive of the commit, only the files git tracks.
+#
+# It stops, saying why, where it cannot keep its promise: a work tree with
+# uncommitted changes (unless the build allows one, its version marked
+# -dirty), a notice that would lack a fact, a Qt without its source.
 
 if(NOT STRIP_NONDETERMINISM)
     message(FATAL_ERROR "No strip-nondeterminism (Debian's package): the zips' entry order would be left to chance")
@@ -30,6 +34,23 @@ else()
     if(failed OR NOT epoch MATCHES "^[0-9]+$")
         message(FATAL_ERROR "No git history to date the release by: set SOURCE_DATE_EPOCH")
     endif()
+endif()
+
+# The binaries are the work tree's: from uncommitted changes they would be
+# dated and named as a commit they are not.
+execute_process(COMMAND git -C "${SOURCE_DIR}" status --porcelain --untracked-files=no
+    OUTPUT_VARIABLE changes RESULT_VARIABLE failed ERROR_QUIET)
+if(failed)
+    message(FATAL_ERROR "${SOURCE_DIR} is no git work tree: a release is made from a commit")
+endif()
+if(NOT changes STREQUAL "" AND NOT ALLOW_DIRTY)
+    message(FATAL_ERROR "The work tree has uncommitted changes:\n${changes}"
+        "Commit them, or configure with -DRUVENTO_ALLOW_DIRTY=ON for a trial release marked -dirty")
+endif()
+
+# Every fact the notice names must be known (packaging/windows-licenses.cmake).
+if(NOT NOTICE_GAPS STREQUAL "")
+    message(FATAL_ERROR "The notice of what the release ships would lack: ${NOTICE_GAPS}")
 endif()
 
 # The release ships Qt's corresponding source, which only a Qt built by
@@ -115,24 +136,21 @@ if(SIGNED)
 endif()
 
 set(work "${BUILD_DIR}/release-work")
-file(REMOVE_RECURSE "${out}" "${work}" "${SOURCE_TREE}" "${BUILD_DIR}/release.commit")
-file(MAKE_DIRECTORY "${out}/sources")
+file(REMOVE_RECURSE "${out}" "${work}" "${BUILD_DIR}/release.commit")
+file(MAKE_DIRECTORY "${out}/sources" "${work}")
 
-execute_process(COMMAND git -C "${SOURCE_DIR}" -c core.quotePath=off ls-files
-    OUTPUT_VARIABLE tracked RESULT_VARIABLE failed ERROR_QUIET)
-if(failed)
-    file(COPY "${SOURCE_DIR}/" DESTINATION "${SOURCE_TREE}" PATTERN .git EXCLUDE PATTERN build EXCLUDE)
-else()
-    string(REGEX REPLACE "\n$" "" tracked "${tracked}")
-    string(REPLACE "\n" ";" tracked "${tracked}")
-    foreach(file IN LISTS tracked)
-        get_filename_component(dir "${file}" DIRECTORY)
-        file(COPY "${SOURCE_DIR}/${file}" DESTINATION "${SOURCE_TREE}/${dir}")
-    endforeach()
+# Ruvento's source: the commit's tracked files, or, for a trial release, the
+# work tree's changes to them too (git stash create records them as a commit
+# without touching the tree).
+execute_process(COMMAND git -C "${SOURCE_DIR}" stash create
+    OUTPUT_VARIABLE source_commit OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+if(source_commit STREQUAL "")
+    set(source_commit HEAD)
 endif()
-
-execute_process(COMMAND ${pack} "${CPACK}" --config CPackSourceConfig.cmake -B "${work}"
-    WORKING_DIRECTORY "${BUILD_DIR}" COMMAND_ERROR_IS_FATAL ANY)
+set(source_name "Ruvento-${VERSION}-source")
+execute_process(COMMAND ${pack} git -C "${SOURCE_DIR}" archive --format=zip "--prefix=${source_name}/"
+        "--output=${work}/${source_name}.zip" "${source_commit}"
+    COMMAND_ERROR_IS_FATAL ANY)
 pack_program_folder("${work}")
 
 file(GLOB packages "${work}/*-win64.zip" "${work}/*-setup.exe")
@@ -147,11 +165,9 @@ file(COPY_FILE "${QT_PREFIX}/source/build-options.txt" "${out}/sources/qt-build-
 write_checksums("${out}")
 
 # Untracked files stay out of the release: only tracked ones are built or packed.
-execute_process(COMMAND git -C "${SOURCE_DIR}" status --porcelain --untracked-files=no
-    OUTPUT_VARIABLE changes RESULT_VARIABLE failed ERROR_QUIET)
 execute_process(COMMAND git -C "${SOURCE_DIR}" rev-parse HEAD
     OUTPUT_VARIABLE commit RESULT_VARIABLE failed_head ERROR_QUIET)
-if(NOT failed AND NOT failed_head AND changes STREQUAL "")
+if(NOT failed_head AND changes STREQUAL "")
     file(WRITE "${BUILD_DIR}/release.commit" "${commit}")
 endif()
 message(STATUS "Release: ${out}")

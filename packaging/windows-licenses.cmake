@@ -8,7 +8,7 @@
 # Everything on Qt and the MinGW runtime was written once, when
 # scripts/qt-windows.sh built Qt, beside it (scripts/qt-notice.cmake); here it
 # is only copied, after Ruvento's own part. A Qt from elsewhere gives a
-# shorter notice and a warning.
+# shorter notice and a warning, and the release stops.
 
 set(licenses "${CMAKE_CURRENT_BINARY_DIR}/licenses")
 file(REMOVE_RECURSE "${licenses}")
@@ -18,6 +18,8 @@ include("${PROJECT_SOURCE_DIR}/cmake/windows-text.cmake")
 file(READ "${PROJECT_SOURCE_DIR}/LICENSE" text)
 ruvento_write_windows_text("${licenses}/LICENSE.txt" "${text}")
 
+# What the notice cannot say; the release stops on any (make-release.cmake).
+set(RUVENTO_NOTICE_GAPS "")
 set(qt_notice "")
 set(attribution "${RUVENTO_QT_PREFIX}/attribution")
 if(EXISTS "${attribution}/NOTICE.txt")
@@ -26,6 +28,7 @@ if(EXISTS "${attribution}/NOTICE.txt")
 else()
     message(WARNING "${RUVENTO_QT_PREFIX} was not built by scripts/qt-windows.sh: "
         "the notice names neither Qt's third-party code nor the MinGW runtime")
+    list(APPEND RUVENTO_NOTICE_GAPS "Qt's third-party code and the MinGW runtime (Qt not built by scripts/qt-windows.sh)")
     file(COPY_FILE "${licenses}/LICENSE.txt" "${licenses}/GPL-3.0.txt")
 endif()
 
@@ -38,6 +41,7 @@ if(RUVENTO_DPKG_QUERY)
 endif()
 if(translations STREQUAL "")
     message(WARNING "No Debian version of qt6-translations-l10n: the notice names none")
+    list(APPEND RUVENTO_NOTICE_GAPS "the version of Qt's Italian translation (no Debian qt6-translations-l10n)")
 endif()
 
 string(CONCAT notice

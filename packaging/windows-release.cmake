@@ -13,18 +13,14 @@
 #                                        SHA256SUMS and the signatures' tar
 # Two builds of the same commit give the same bytes: see make-release.cmake.
 
-# Ruvento's source as tracked by git (or the whole tree outside git), laid
-# out by make-release.cmake where CPack's source package takes it from.
-set(CPACK_SOURCE_GENERATOR "ZIP")
-set(RUVENTO_SOURCE_TREE "${CMAKE_BINARY_DIR}/release-source")
-set(CPACK_SOURCE_INSTALLED_DIRECTORIES "${RUVENTO_SOURCE_TREE};/")
-# That tree lies in the build folder and holds nothing to leave out.
-set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/")
 find_program(RUVENTO_STRIP_NONDETERMINISM strip-nondeterminism)
+list(JOIN RUVENTO_NOTICE_GAPS ", " notice_gaps)
 set(make_release "${CMAKE_COMMAND}"
     "-DBUILD_DIR=${CMAKE_BINARY_DIR}"
     "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
-    "-DSOURCE_TREE=${RUVENTO_SOURCE_TREE}"
+    "-DVERSION=${RUVENTO_VERSION}"
+    "-DALLOW_DIRTY=${RUVENTO_ALLOW_DIRTY}"
+    "-DNOTICE_GAPS=${notice_gaps}"
     "-DQT_PREFIX=${RUVENTO_QT_PREFIX}"
     "-DCPACK=${CMAKE_CPACK_COMMAND}"
     "-DSTRIP_NONDETERMINISM=${RUVENTO_STRIP_NONDETERMINISM}")

@@ -45,7 +45,7 @@ clone="$(mktemp -d)"
 trap 'rm -rf "$clone"' EXIT
 
 # The throwaway key: a PKCS#12 file, and the same key on a token.
-scripts/setup.sh windows wine
+scripts/setup.sh windows wine reproducible
 keys="$clone/keys"
 mkdir -p "$keys/tokens"
 openssl req -x509 -newkey rsa:3072 -noenc -keyout "$keys/ca.key" -out "$keys/ca.pem" -days 2 \
@@ -79,9 +79,18 @@ git clone --quiet . "$clone/ruvento-again"
 RUVENTO_SIGNATURES="${tars[0]}" "$clone/ruvento-again/test.sh" windows-package
 there="$clone/ruvento-again/build/windows-package/release"
 
+# Where the bytes differ, diffoscope says how, file by file.
 for sums in SHA256SUMS signed/SHA256SUMS; do
-    diff -u "$here/$sums" "$there/$sums" \
-        || fail "the two builds' $sums differ (above: $here, then the clone's)"
+    diff -u "$here/$sums" "$there/$sums" >"$clone/sums.diff" && continue
+    cat "$clone/sums.diff" >&2
+    mapfile -t differing < <(sed -n 's/^-[0-9a-f]\{64\}  //p' "$clone/sums.diff")
+    for file in "${differing[@]}"; do
+        echo "reproducible: $(dirname "$sums")/$file differs:" >&2
+        # diffoscope exits 1 when the files differ, which is known here.
+        diffoscope --text - --max-text-report-size 200000 "$here/$(dirname "$sums")/$file" \
+            "$there/$(dirname "$sums")/$file" >&2 || true
+    done
+    fail "the two builds' $sums differ in ${differing[*]} (above: $here, then the clone's)"
 done
 
 # Every program file signed, and trusted by whoever trusts the CA.

@@ -25,7 +25,7 @@ ruvento_in_release_system() {
 # chroot and mounts), with the settings it passes into the system.
 ruvento_debian_sh() {
     local as_root=()
-    [[ $(id -u) -eq 0 ]] || as_root=(sudo "--preserve-env=RUVENTO_FUZZ_SECONDS,CI,RUVENTO_SIGNATURES,RUVENTO_SIGNING_CA")
+    [[ $(id -u) -eq 0 ]] || as_root=(sudo "--preserve-env=RUVENTO_FUZZ_SECONDS,CI,RUVENTO_ALLOW_DIRTY,RUVENTO_SIGNATURES,RUVENTO_SIGNING_CA")
     "${as_root[@]}" "$(dirname "${BASH_SOURCE[0]}")/debian.sh" "$@"
 }
 
