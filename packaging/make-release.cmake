@@ -49,7 +49,7 @@ if(NOT changes STREQUAL "" AND NOT ALLOW_DIRTY)
 endif()
 
 # Every fact the notice names must be known (packaging/windows-licenses.cmake).
-if(NOT NOTICE_GAPS STREQUAL "")
+if(NOT "${NOTICE_GAPS}" STREQUAL "")
     message(FATAL_ERROR "The notice of what the release ships would lack: ${NOTICE_GAPS}")
 endif()
 
