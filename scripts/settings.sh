@@ -25,7 +25,10 @@ ruvento_in_release_system() {
 # chroot and mounts), with the settings it passes into the system.
 ruvento_debian_sh() {
     local as_root=()
-    [[ $(id -u) -eq 0 ]] || as_root=(sudo "--preserve-env=RUVENTO_FUZZ_SECONDS,CI,RUVENTO_ALLOW_DIRTY,RUVENTO_SIGNATURES,RUVENTO_SIGNING_CA")
+    local pass=RUVENTO_FUZZ_SECONDS,CI,RUVENTO_ALLOW_DIRTY,RUVENTO_SIGNATURES,RUVENTO_SIGNING_CA
+    pass+=,RUVENTO_SIGN_PKCS12,RUVENTO_SIGN_PASSWORD_FILE,RUVENTO_SIGN_PKCS11_MODULE,RUVENTO_SIGN_KEY
+    pass+=,RUVENTO_SIGN_CERT,RUVENTO_SIGN_TIMESTAMP_URL,RUVENTO_UNSIGNED_SUMS
+    [[ $(id -u) -eq 0 ]] || as_root=(sudo "--preserve-env=$pass")
     "${as_root[@]}" "$(dirname "${BASH_SOURCE[0]}")/debian.sh" "$@"
 }
 

@@ -14,10 +14,11 @@
 # answer leaves the signatures without a timestamp, and says so.
 #
 # Signing packs the release again with the build's own CPack and NSIS, so it
-# runs where the release was made, the Debian 13 system of scripts/debian.sh:
-# there it signs the build beside RELEASE_DIR; from anywhere else, it builds
-# HEAD's release there again, stops unless its checksums are RELEASE_DIR's,
-# and signs that. The key and the files above stay outside the work tree and
+# runs where the release was made, on the release's Debian (a Debian 13
+# machine, or the Debian 13 system of scripts/debian.sh): there it signs the
+# build beside RELEASE_DIR; without that build, or from another machine, it
+# builds HEAD's release there again, stops unless its checksums are
+# RELEASE_DIR's, and signs that. The key and the files above stay outside the work tree and
 # the release, and are read only by osslsigncode (scripts/sign-file.sh).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -50,36 +51,36 @@ for name in "${files[@]}"; do
     esac
 done
 
-in_release_system=""
-[[ "${RUVENTO_DEBIAN_SUITE:-}" == "$ruvento_release_suite" ]] && in_release_system=1
-
-if [[ -n "$in_release_system" && -f "$release/../CMakeCache.txt" ]]; then
+if ruvento_in_release_system && [[ -f "$release/../CMakeCache.txt" ]]; then
     [[ -f "$release/SHA256SUMS" ]] || fail "no unsigned release in $release"
     exec cmake --build "$release/.." --target signed-release
 fi
 
 # HEAD's release, made again where releases are made, is the one signed.
 again=build/windows-package/release
-if [[ -n "$in_release_system" ]]; then
-    [[ -f "${RUVENTO_UNSIGNED_SUMS:-}" ]] || fail "no build beside $release to sign"
-    cd "$tree"
-    ./test.sh windows-package
-    diff -u "$RUVENTO_UNSIGNED_SUMS" "$again/SHA256SUMS" \
-        || fail "HEAD does not build the release that was given (above: its checksums, then HEAD's)"
-    exec "$0" "$again"
+if [[ -z "${RUVENTO_UNSIGNED_SUMS:-}" ]]; then
+    [[ -f "$release/SHA256SUMS" ]] || fail "no unsigned release in $release"
+    export RUVENTO_UNSIGNED_SUMS="$release/SHA256SUMS"
 fi
-[[ -f "$release/SHA256SUMS" ]] || fail "no unsigned release in $release"
-export RUVENTO_UNSIGNED_SUMS="$release/SHA256SUMS"
-file_args=()
-for name in "${files[@]}" RUVENTO_UNSIGNED_SUMS; do
-    export "${name?}"
-    file_args+=(--file "$name")
-done
-as_root=()
-[[ $(id -u) -eq 0 ]] || as_root=(sudo -E)
 cd "$tree"
-"${as_root[@]}" scripts/debian.sh --keep "$again/signed" "${file_args[@]}" \
-    "$ruvento_release_suite" scripts/sign-release.sh "$again"
+if ruvento_in_release_system; then
+    # Kept aside: the build again may replace the release given.
+    sums="$(mktemp)"
+    trap 'rm -f "$sums"' EXIT
+    cp "$RUVENTO_UNSIGNED_SUMS" "$sums"
+    ./test.sh windows-package
+    diff -u "$sums" "$again/SHA256SUMS" \
+        || fail "HEAD does not build the release that was given (above: its checksums, then HEAD's)"
+    "$0" "$again"
+else
+    file_args=()
+    for name in "${files[@]}" RUVENTO_UNSIGNED_SUMS; do
+        export "${name?}"
+        file_args+=(--file "$name")
+    done
+    ruvento_debian_sh --keep "$again/signed" "${file_args[@]}" \
+        "$ruvento_release_suite" scripts/sign-release.sh "$again"
+fi
 if [[ "$release" != "$(realpath "$again")" ]]; then
     rm -rf "$release/signed"
     mv "$again/signed" "$release/signed"
