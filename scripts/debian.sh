@@ -13,9 +13,9 @@
 # file of this machine outside the tree, named by the environment variable
 # VAR (such as the signatures of a release, or a signing key): it is seen
 # there read-only, never copied, at /tmp/files/VAR, which VAR then names.
-# RUVENTO_FUZZ_SECONDS, CI, RUVENTO_ALLOW_DIRTY and the other RUVENTO_SIGN_ settings (a token's
-# key, a timestamp server) pass through; RUVENTO_DEBIAN_SUITE tells the
-# command which system it runs in.
+# RUVENTO_FUZZ_SECONDS, CI, RUVENTO_ALLOW_DIRTY and the other RUVENTO_SIGN_
+# settings (a token's key, a timestamp server) pass through;
+# RUVENTO_DEBIAN_SUITE tells the command which system it runs in.
 #
 # Every mount lives in a mount and process namespace of this run: when the
 # command ends, or the run is killed, they go with it, and so does any program
@@ -59,10 +59,8 @@ if [[ "${1:-}" == --in-namespace ]]; then
     in_root=(chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive
         RUVENTO_DEBIAN_SUITE="$suite")
-    [[ -n "${RUVENTO_FUZZ_SECONDS:-}" ]] && in_root+=("RUVENTO_FUZZ_SECONDS=$RUVENTO_FUZZ_SECONDS")
-    [[ -n "${CI:-}" ]] && in_root+=("CI=$CI")
-    [[ -n "${RUVENTO_ALLOW_DIRTY:-}" ]] && in_root+=("RUVENTO_ALLOW_DIRTY=$RUVENTO_ALLOW_DIRTY")
-    for name in RUVENTO_SIGN_KEY RUVENTO_SIGN_PKCS11_MODULE RUVENTO_SIGN_TIMESTAMP_URL; do
+    for name in RUVENTO_FUZZ_SECONDS CI RUVENTO_ALLOW_DIRTY \
+        RUVENTO_SIGN_KEY RUVENTO_SIGN_PKCS11_MODULE RUVENTO_SIGN_TIMESTAMP_URL; do
         [[ -n "${!name:-}" ]] && in_root+=("$name=${!name}")
     done
     for name in "${files[@]}"; do
