@@ -5,10 +5,11 @@
 #   DIR\licenses\...                the licences of Qt, of the third-party
 #                                   code inside its DLLs and of the MinGW
 #                                   runtime (GPL-3.0.txt, LGPL-3.0.txt, ...)
-# Everything on Qt and the MinGW runtime was written once, when
-# scripts/qt-windows.sh built Qt, beside it (scripts/qt-notice.cmake); here it
-# is only copied, after Ruvento's own part. A Qt from elsewhere gives a
-# shorter notice and a warning, and the release stops.
+# Everything on Qt and the MinGW runtime is written at every configure by
+# scripts/qt-notice.cmake, from what scripts/qt-windows.sh kept beside Qt, so
+# that a change to it shows in the next build without a new Qt; it follows
+# Ruvento's own part. A Qt from elsewhere gives a shorter notice and a
+# warning, and the release stops.
 
 set(licenses "${CMAKE_CURRENT_BINARY_DIR}/licenses")
 file(REMOVE_RECURSE "${licenses}")
@@ -21,10 +22,16 @@ ruvento_write_windows_text("${licenses}/LICENSE.txt" "${text}")
 # What the notice cannot say; the release stops on any (make-release.cmake).
 set(RUVENTO_NOTICE_GAPS "")
 set(qt_notice "")
-set(attribution "${RUVENTO_QT_PREFIX}/attribution")
-if(EXISTS "${attribution}/NOTICE.txt")
-    file(COPY "${attribution}/licenses/" DESTINATION "${licenses}")
-    file(READ "${attribution}/NOTICE.txt" qt_notice)
+if(EXISTS "${RUVENTO_QT_PREFIX}/attribution/files-read.txt")
+    set(qt_notice_dir "${CMAKE_CURRENT_BINARY_DIR}/qt-notice")
+    set(qt_notice_script "${PROJECT_SOURCE_DIR}/scripts/qt-notice.cmake")
+    execute_process(COMMAND "${CMAKE_COMMAND}" "-DPREFIX=${RUVENTO_QT_PREFIX}"
+            "-DOUT=${qt_notice_dir}" "-DCXX=${CMAKE_CXX_COMPILER}" -P "${qt_notice_script}"
+        COMMAND_ERROR_IS_FATAL ANY)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+        "${qt_notice_script}" "${PROJECT_SOURCE_DIR}/cmake/windows-text.cmake")
+    file(COPY "${qt_notice_dir}/licenses/" DESTINATION "${licenses}")
+    file(READ "${qt_notice_dir}/NOTICE.txt" qt_notice)
 else()
     message(WARNING "${RUVENTO_QT_PREFIX} was not built by scripts/qt-windows.sh: "
         "the notice names neither Qt's third-party code nor the MinGW runtime")

@@ -1,14 +1,12 @@
-# Writes, once when scripts/qt-windows.sh has built Qt, the notice of what a
-# Windows program folder with that Qt ships besides its own program, as
-# Windows text files (CRLF) beside Qt, for the program's build to copy:
-#   PREFIX/attribution/NOTICE.txt   Qt, the third-party code compiled into
-#                                   its DLLs, the MinGW runtime: version,
-#                                   licence and where its source is
-#   PREFIX/attribution/licenses/    GPL-3.0.txt, LGPL-3.0.txt,
-#                                   GCC-exception-3.1.txt, winpthreads.txt
-#                                   and qt/<Id>.txt, each third-party part's
-#   cmake -DPREFIX=... -DVERSION=<Debian's qt6-base version> -DCXX=<the cross
-#         compiler Qt was built with> -P qt-notice.cmake
+# Writes the notice of what a Windows program folder with a Qt of
+# scripts/qt-windows.sh ships besides its own program, as Windows text files
+# (CRLF), on every configure of the Windows build (packaging/windows-licenses.cmake):
+#   OUT/NOTICE.txt     Qt, the third-party code compiled into its DLLs, the
+#                      MinGW runtime: version, licence and where its source is
+#   OUT/licenses/      GPL-3.0.txt, LGPL-3.0.txt, GCC-exception-3.1.txt,
+#                      winpthreads.txt and qt/<Id>.txt, each third-party part's
+#   cmake -DPREFIX=<Qt for Windows> -DOUT=... -DCXX=<the cross compiler the
+#         toolchain file names, as CMake found it> -P qt-notice.cmake
 # Third-party parts come from the qt_attribution.json files and the licence
 # files that qt-windows.sh keeps in PREFIX/attribution; a part is inside the
 # DLLs when the compiler read one of its files (files-read.txt). The MinGW
@@ -16,8 +14,17 @@
 # DLLs the compiler links, so no package name is written here.
 
 set(attribution "${PREFIX}/attribution")
-set(licenses "${attribution}/licenses")
-file(REMOVE_RECURSE "${licenses}")
+set(licenses "${OUT}/licenses")
+file(REMOVE_RECURSE "${OUT}")
+if(NOT EXISTS "${attribution}/files-read.txt")
+    message(FATAL_ERROR "${PREFIX} holds no attribution/files-read.txt: build Qt for Windows with scripts/qt-windows.sh")
+endif()
+if(CXX STREQUAL "" OR NOT EXISTS "${CXX}")
+    message(FATAL_ERROR "No cross compiler to find the MinGW runtime with: '${CXX}' "
+        "(CMAKE_CXX_COMPILER of cmake/mingw-w64-x86_64.cmake; scripts/setup.sh windows installs it)")
+endif()
+# Debian's qt6-base version this Qt was built from: the first line of its options.
+file(STRINGS "${PREFIX}/source/build-options.txt" VERSION LIMIT_COUNT 1)
 string(REGEX REPLACE "[+~-].*" "" upstream "${VERSION}")
 
 include("${CMAKE_CURRENT_LIST_DIR}/../cmake/windows-text.cmake")
@@ -204,4 +211,4 @@ string(CONCAT notice
     "winpthreads: libwinpthread-1.dll, Debian's ${mingw_source_package} ${mingw_version}\n"
     "  Licence: MIT (Expat) and BSD-3-Clause (licenses\\winpthreads.txt)\n"
     "  Source: Debian's source package ${mingw_source_package} ${mingw_version}\n")
-ruvento_write_windows_text("${attribution}/NOTICE.txt" "${notice}")
+ruvento_write_windows_text("${OUT}/NOTICE.txt" "${notice}")

@@ -4,20 +4,21 @@
 # install prefix on its last line. Quick when the cache already holds it.
 #
 # The prefix is keyed by the Qt version and a hash of everything that shapes
-# the build (the options below, the toolchain file, the Debian versions of
-# the cross compiler, linker, MinGW headers and Qt's host tools), so a change
-# of options or a new toolchain builds a new Qt beside the old one, and the
-# release's build environment (scripts/buildinfo.sh) is also Qt's.
+# the build (the options below, the build steps of build_qt, the toolchain
+# file, the Debian versions of the cross compiler, linker, MinGW headers,
+# Qt's host tools, CMake and Ninja), so any change of these builds a new Qt
+# beside the old one, and the release's build environment
+# (scripts/buildinfo.sh) is also Qt's.
 #
 # Beside Qt, the prefix keeps what its release must ship or point to:
 #   source/      Debian's qtbase source files it was built from, and
 #                build-options.txt, the options below
-#   attribution/ NOTICE.txt and licenses/, the notice of Qt and the MinGW
-#                runtime that a program folder copies (scripts/qt-notice.cmake),
-#                written from every qt_attribution.json of that source with
-#                the licence files beside it, Qt's LICENSES/ and
-#                files-read.txt, the source files the compiler read, which
-#                tell the third-party code inside the DLLs from the rest
+#   attribution/ every qt_attribution.json of that source with the licence
+#                files beside it, Qt's LICENSES/ and files-read.txt, the
+#                source files the compiler read, which tell the third-party
+#                code inside the DLLs from the rest: what each release build
+#                writes its notice from (scripts/qt-notice.cmake), so that a
+#                change to the notice never waits for a new Qt
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/settings.sh
@@ -79,14 +80,79 @@ options=(
     -DQT_GENERATE_SBOM=OFF
 )
 
-# The cross toolchain (scripts/packages-windows.txt) and the host tools.
+# Fetches Debian's qt6-base source into WORK/source, builds and installs Qt
+# into PREFIX, and keeps beside it its source, its options and what its
+# notice is written from. Its own text is part of the cache key: a change to
+# how Qt is built builds it anew.
+build_qt() {
+    local work="$1" prefix="$2"
+    # Debian's source package, fetched through a private apt configuration so
+    # that the machine's own sources stay as they are.
+    local source_dir="$work/source"
+    if [[ ! -f "$source_dir/.unpacked" ]]; then
+        local apt_dir="$work/apt"
+        mkdir -p "$apt_dir/lists/partial" "$apt_dir/parts"
+        # The machine's own Debian entries (scripts/settings.sh), as source
+        # entries; no other source list is read.
+        ruvento_debian_sources | while IFS=$'\t' read -r uri suite components key; do
+            printf 'deb-src %s%s %s %s\n' "${key:+[signed-by=$key] }" "$uri" "$suite" "$components"
+        done >"$apt_dir/sources.list"
+        if [[ ! -s "$apt_dir/sources.list" ]]; then
+            echo "qt-windows.sh: this machine's apt names no Debian archive to fetch qt6-base's source from" >&2
+            exit 1
+        fi
+        local apt=(apt-get -q -o Dir::Etc::SourceList="$apt_dir/sources.list"
+            -o Dir::Etc::SourceParts="$apt_dir/parts" -o Dir::State::Lists="$apt_dir/lists")
+        "${apt[@]}" update >&2
+        rm -rf "$source_dir" && mkdir -p "$source_dir"
+        (cd "$source_dir" && "${apt[@]}" source "qt6-base=$version" >&2)
+        touch "$source_dir/.unpacked"
+    fi
+    local src
+    src="$(find "$source_dir" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)"
+    if [[ -z "$src" ]]; then
+        echo "qt-windows.sh: no qt6-base-* folder in $source_dir; remove $work and try again" >&2
+        exit 1
+    fi
+
+    cmake -G Ninja -S "$src" -B "$work/build" \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" \
+        "${options[@]}" >&2
+    cmake --build "$work/build" --parallel "${RUVENTO_JOBS:-2}" >&2
+    cmake --install "$work/build" >&2
+
+    # The corresponding source, and the options that shaped this Qt.
+    mkdir -p "$prefix/source"
+    find "$source_dir" -maxdepth 1 -type f -name 'qt6-base_*' -exec cp {} "$prefix/source/" \;
+    printf '%s\n' "$version" "${options[@]}" >"$prefix/source/build-options.txt"
+    # What the release's notice is written from (packaging/windows-licenses.cmake):
+    # the third-party notices and licences of the source, and which of that
+    # code the DLLs were compiled from.
+    mkdir -p "$prefix/attribution"
+    (
+        cd "$src"
+        find . -name qt_attribution.json -printf '%h\0' | sort -zu \
+            | xargs -0 -I{} find {} -maxdepth 2 -type f \( -name qt_attribution.json \
+                -o -iname '*licen[cs]e*' -o -iname 'copying*' -o -iname '*copyright*' \) -printf '%p\0' \
+            | xargs -0 cp --parents -t "$prefix/attribution/"
+        cp -r LICENSES "$prefix/attribution/"
+    )
+    ninja -C "$work/build" -t deps | sed -n 's/^    //p' | sort -u \
+        | (cd "$work/build" && xargs realpath -m --relative-to="$src") \
+        | grep -v '^\.\./' | sort -u >"$prefix/attribution/files-read.txt"
+}
+
+# The key: this Qt's version and options, the build above, the toolchain
+# file, and the Debian versions of the cross toolchain
+# (scripts/packages-windows.txt), Qt's host tools and the build tools.
 mapfile -t toolchain_packages < <("$here/setup.sh" --list windows | grep mingw)
 if [[ ${#toolchain_packages[@]} -eq 0 ]]; then
     echo "qt-windows.sh: scripts/packages-windows.txt names no MinGW package" >&2
     exit 1
 fi
-toolchain_packages+=(qt6-base-dev-tools)
-key="$( { printf '%s\n' "$version" "${options[@]}"; cat "$toolchain"
+toolchain_packages+=(qt6-base-dev-tools cmake ninja-build)
+key="$( { printf '%s\n' "$version" "${options[@]}"; declare -f build_qt; cat "$toolchain"
           dpkg-query -W -f='${Package} ${Version}\n' "${toolchain_packages[@]}"; } \
         | sha256sum | cut -c1-12)"
 prefix="$ruvento_cache/qt-$upstream-mingw64-$key"
@@ -107,61 +173,7 @@ fi
 work="$ruvento_cache/work-qt-$upstream-mingw64-$key"
 mkdir -p "$work"
 echo "Building Qt $upstream for Windows into $prefix (once; a quarter of an hour to half an hour on two quiet cores)" >&2
-
-# Debian's source package, fetched through a private apt configuration so
-# that the machine's own sources stay as they are.
-source_dir="$work/source"
-if [[ ! -f "$source_dir/.unpacked" ]]; then
-    apt_dir="$work/apt"
-    mkdir -p "$apt_dir/lists/partial" "$apt_dir/parts"
-    # The machine's own Debian entries (scripts/settings.sh), as source
-    # entries; no other source list is read.
-    ruvento_debian_sources | while IFS=$'\t' read -r uri suite components key; do
-        printf 'deb-src %s%s %s %s\n' "${key:+[signed-by=$key] }" "$uri" "$suite" "$components"
-    done >"$apt_dir/sources.list"
-    if [[ ! -s "$apt_dir/sources.list" ]]; then
-        echo "qt-windows.sh: this machine's apt names no Debian archive to fetch qt6-base's source from" >&2
-        exit 1
-    fi
-    apt=(apt-get -q -o Dir::Etc::SourceList="$apt_dir/sources.list"
-         -o Dir::Etc::SourceParts="$apt_dir/parts" -o Dir::State::Lists="$apt_dir/lists")
-    "${apt[@]}" update >&2
-    rm -rf "$source_dir" && mkdir -p "$source_dir"
-    (cd "$source_dir" && "${apt[@]}" source "qt6-base=$version" >&2)
-    touch "$source_dir/.unpacked"
-fi
-src="$(find "$source_dir" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)"
-if [[ -z "$src" ]]; then
-    echo "qt-windows.sh: no qt6-base-* folder in $source_dir; remove $work and try again" >&2
-    exit 1
-fi
-
-cmake -G Ninja -S "$src" -B "$work/build" \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" \
-    "${options[@]}" >&2
-cmake --build "$work/build" --parallel "${RUVENTO_JOBS:-2}" >&2
-cmake --install "$work/build" >&2
-
-# The corresponding source, and the options that shaped this Qt.
-mkdir -p "$prefix/source"
-find "$source_dir" -maxdepth 1 -type f -name 'qt6-base_*' -exec cp {} "$prefix/source/" \;
-printf '%s\n' "$version" "${options[@]}" > "$prefix/source/build-options.txt"
-# Third-party notices, and which of that code the DLLs were compiled from.
-mkdir -p "$prefix/attribution"
-(
-    cd "$src"
-    find . -name qt_attribution.json -printf '%h\0' | sort -zu \
-        | xargs -0 -I{} find {} -maxdepth 2 -type f \( -name qt_attribution.json \
-            -o -iname '*licen[cs]e*' -o -iname 'copying*' -o -iname '*copyright*' \) -printf '%p\0' \
-        | xargs -0 cp --parents -t "$prefix/attribution/"
-    cp -r LICENSES "$prefix/attribution/"
-)
-ninja -C "$work/build" -t deps | sed -n 's/^    //p' | sort -u \
-    | (cd "$work/build" && xargs realpath -m --relative-to="$src") \
-    | grep -v '^\.\./' | sort -u > "$prefix/attribution/files-read.txt"
-cxx="$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$work/build/CMakeCache.txt")"
-cmake -DPREFIX="$prefix" -DVERSION="$version" -DCXX="$cxx" -P "$here/qt-notice.cmake" >&2
+build_qt "$work" "$prefix"
 touch "$prefix/.complete"
 rm -rf "$work"
 echo "$prefix"
