@@ -24,6 +24,9 @@
 # same signed bytes as the key holder's (scripts/sign-release.sh). With
 # RUVENTO_SIGNING_CA=FILE too, the CA of its certificate, "windows" checks
 # the signatures of what the signed setup program installs.
+# RUVENTO_BUILDINFO=FILE, a release's build-environment.buildinfo, has the
+# Windows commands name, before they build, each package whose version here
+# differs from that release's (docs/windows-release.md: rebuilding a release).
 # A release is never made from uncommitted changes, but by "windows", which
 # tests them, or with RUVENTO_ALLOW_DIRTY=1; its version is then marked -dirty.
 # RUVENTO_FUZZ_SECONDS sets the fuzz run's length: 15 s by default, 60 s with
@@ -31,7 +34,7 @@
 set -euo pipefail
 # Files named relative to where the command was given.
 signing_files=()
-for name in RUVENTO_SIGNATURES RUVENTO_SIGNING_CA; do
+for name in RUVENTO_SIGNATURES RUVENTO_SIGNING_CA RUVENTO_BUILDINFO; do
     [[ -n "${!name:-}" ]] || continue
     printf -v "$name" '%s' "$(realpath "${!name}")"
     export "${name?}"
@@ -54,6 +57,9 @@ in_release_system() {
 windows_qt() {
     RUVENTO_QT_WINDOWS="$(scripts/qt-windows.sh | tail -n1)"
     export RUVENTO_QT_WINDOWS
+    if [[ -n "${RUVENTO_BUILDINFO:-}" ]]; then
+        scripts/buildinfo.sh --compare "$RUVENTO_BUILDINFO" "$RUVENTO_QT_WINDOWS/source"
+    fi
 }
 
 # ON when a release of PRESET may come from uncommitted changes, marked

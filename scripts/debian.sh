@@ -3,9 +3,16 @@
 # release, as root:
 #   scripts/debian.sh [--keep PATH]... [--file VAR]... SUITE COMMAND [ARG...]
 #   e.g. scripts/debian.sh trixie ./test.sh
+#   scripts/debian.sh --upgrade SUITE    brings the system up to date, and
+#                                        names the packages that changed
 # The system (minbase and git, as a new user's) is made once with mmdebstrap
-# into the cache outside the clone, and brought up to date with apt on every
-# run. The command runs in a clone of HEAD with this work tree's changes laid
+# into the cache outside the clone, and changes after that only when asked
+# (--upgrade), or when a package list of the project names a package it lacks
+# (scripts/setup.sh): the next release records it in its
+# build-environment.buildinfo, whose Environment-Date is when the system was
+# made or last brought up to date. RUVENTO_DEBIAN_SNAPSHOT=YYYYMMDDTHHMMSSZ
+# makes and uses a system of Debian's snapshot archive at that moment
+# instead, beside the other one: an older release's package set. The command runs in a clone of HEAD with this work tree's changes laid
 # over it, in the system's /tmp, a memory file system of this run alone, so its
 # build/ never meets this tree's; each --keep PATH (a folder of the tree, such
 # as build/windows-package/release) is brought back into this tree when the
@@ -69,14 +76,11 @@ if [[ "${1:-}" == --in-namespace ]]; then
         mount --bind -o ro "${!name}" "$root/tmp/files/$name"
         in_root+=("$name=/tmp/files/$name")
     done
-    # One run at a time brings the system up to date: apt of a second run
-    # started meanwhile would fail on the first one's lock. An upgrade cut
-    # short last time is finished first.
+    # An upgrade or an installation cut short last time is finished first;
+    # one run at a time, as apt of a second run would fail on the first's lock.
     exec 9>"$root.lock"
     flock 9
     "${in_root[@]}" dpkg --configure -a
-    "${in_root[@]}" apt-get update -qq
-    "${in_root[@]}" apt-get full-upgrade -y -qq
     exec 9>&-
     status=0
     "${in_root[@]}" sh -c 'cd /tmp/ruvento && exec "$@"' command "$@" || status=$?
@@ -97,8 +101,15 @@ if [[ "${1:-}" == --in-namespace ]]; then
     exit "$status"
 fi
 
+upgrade=""
+if [[ "${1:-}" == --upgrade && $# -eq 2 ]]; then
+    upgrade=1
+    shift
+    set -- "$1" true
+fi
 if [[ $# -lt 2 ]]; then
     echo "usage: scripts/debian.sh [--keep PATH]... [--file VAR]... SUITE COMMAND [ARG...]" >&2
+    echo "       scripts/debian.sh --upgrade SUITE" >&2
     exit 2
 fi
 if [[ $(id -u) -ne 0 ]]; then
@@ -109,12 +120,45 @@ suite="$1"
 shift
 "$here/setup.sh" debian
 
+# Makes a minimal SUITE system in ROOT from MIRROR and SECURITY, with the
+# apt options given after them (one --aptopt each), and records when.
+make_system() {
+    local root="$1" suite="$2" mirror="$3" security="$4"
+    shift 4
+    rm -rf "$root"
+    echo "debian.sh: making a Debian $suite system in $root"
+    mmdebstrap --quiet --variant=minbase --include=git "$@" "$suite" "$root" \
+        "deb $mirror $suite main" "deb $mirror $suite-updates main" "deb $security $suite-security main"
+    # Packages installed there start no services.
+    printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
+    chmod +x "$root/usr/sbin/policy-rc.d"
+    record_date "$root"
+}
+
+# Records in ROOT the moment its packages were taken from the archive, which
+# a release's buildinfo names (scripts/buildinfo.sh): the snapshot to take
+# them from again.
+record_date() {
+    mkdir -p "$1/var/lib/ruvento"
+    date -u +%Y%m%dT%H%M%SZ >"$1/var/lib/ruvento/environment-date"
+}
+
+# The system of the archives this machine's apt reads, or of Debian's
+# snapshot archive at RUVENTO_DEBIAN_SNAPSHOT, which keeps every version
+# Debian ever published; its Release files have long expired.
+snapshot="${RUVENTO_DEBIAN_SNAPSHOT:-}"
+aptopts=()
 root="$ruvento_cache/debian-$suite-$(dpkg --print-architecture)"
-# One run at a time makes the system; one started meanwhile waits for it.
-mkdir -p "$ruvento_cache"
-exec 9>"$root.lock"
-flock 9
-if [[ ! -f "$root/.ready" ]]; then
+if [[ -n "$snapshot" ]]; then
+    if [[ ! "$snapshot" =~ ^[0-9]{8}T[0-9]{6}Z$ ]]; then
+        echo "debian.sh: RUVENTO_DEBIAN_SNAPSHOT is not a moment such as 20261209T184800Z: '$snapshot'" >&2
+        exit 2
+    fi
+    mirror="$ruvento_snapshot_archive/debian/$snapshot/"
+    security="$ruvento_snapshot_archive/debian-security/$snapshot/"
+    aptopts=(--aptopt='Acquire::Check-Valid-Until "false"')
+    root+="-$snapshot"
+else
     # The same archives as this machine's apt: the main one and its security one.
     mirror="$(ruvento_debian_archives | grep -v -- '-security/*$' | head -n1)"
     security="$(ruvento_debian_archives | grep -- '-security/*$' | head -n1)"
@@ -122,14 +166,34 @@ if [[ ! -f "$root/.ready" ]]; then
         echo "debian.sh: this machine's apt names no Debian archive and security archive to make $suite from" >&2
         exit 1
     fi
-    rm -rf "$root"
-    echo "debian.sh: making a Debian $suite system in $root"
-    mmdebstrap --quiet --variant=minbase --include=git "$suite" "$root" \
-        "deb $mirror $suite main" "deb $mirror $suite-updates main" "deb $security $suite-security main"
-    # Packages installed there start no services.
-    printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
-    chmod +x "$root/usr/sbin/policy-rc.d"
-    touch "$root/.ready"
+fi
+# What the system is made with; a system made otherwise is not remade by
+# itself (that is the slow path), but every run says so.
+recipe="$( { declare -f make_system record_date; printf '%s\n' "$suite" "$mirror" "$security" "${aptopts[@]}"; } \
+    | sha256sum | cut -c1-12)"
+
+# One run at a time makes or upgrades the system; one started meanwhile waits.
+mkdir -p "$ruvento_cache"
+exec 9>"$root.lock"
+flock 9
+if [[ ! -f "$root/.ready" ]]; then
+    make_system "$root" "$suite" "$mirror" "$security" "${aptopts[@]}"
+    echo "$recipe" >"$root/.ready"
+elif [[ "$(cat "$root/.ready")" != "$recipe" ]]; then
+    echo "debian.sh: warning: the Debian $suite system in the cache was made otherwise than scripts/debian.sh now makes it; try the new way cold: RUVENTO_CACHE=\"\$(mktemp -d)\" ./test.sh windows-package" >&2
+fi
+if [[ -n "$upgrade" ]]; then
+    # Before and after, to name what changed.
+    # shellcheck disable=SC2016 # dpkg-query's fields, not the shell's
+    versions() { chroot "$root" dpkg-query -W -f='${Package} ${Version}\n' | LC_ALL=C sort; }
+    versions >"$root.before"
+    chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive \
+        sh -c 'dpkg --configure -a && apt-get update -qq && apt-get full-upgrade -y -qq'
+    record_date "$root"
+    echo "debian.sh: the Debian $suite system is up to date; changed:"
+    LC_ALL=C join -a2 "$root.before" <(versions) | awk '$3 != "" && $2 != $3 { print "  " $1 " " $2 " -> " $3 } NF == 2 { print "  " $1 " (new) " $2 }'
+    rm -f "$root.before"
+    exit 0
 fi
 exec 9>&-
 

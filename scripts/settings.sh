@@ -12,6 +12,12 @@ ruvento_cache="${RUVENTO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/ruvento}"
 # one commit gives the same bytes everywhere.
 ruvento_release_suite=trixie
 
+# Debian's snapshot archive, which keeps every package version Debian ever
+# published: where an older release's build environment is taken from again
+# (scripts/debian.sh, RUVENTO_DEBIAN_SNAPSHOT).
+# shellcheck disable=SC2034 # read by the scripts that source this file
+ruvento_snapshot_archive=http://snapshot.debian.org/archive
+
 # True on a system of that release: its Debian system of scripts/debian.sh,
 # or a machine that runs it, where the Windows commands run as they are.
 ruvento_in_release_system() {
@@ -28,6 +34,7 @@ ruvento_debian_sh() {
     local pass=RUVENTO_FUZZ_SECONDS,CI,RUVENTO_ALLOW_DIRTY,RUVENTO_SIGNATURES,RUVENTO_SIGNING_CA
     pass+=,RUVENTO_SIGN_PKCS12,RUVENTO_SIGN_PASSWORD_FILE,RUVENTO_SIGN_PKCS11_MODULE,RUVENTO_SIGN_KEY
     pass+=,RUVENTO_SIGN_CERT,RUVENTO_SIGN_TIMESTAMP_URL,RUVENTO_UNSIGNED_SUMS
+    pass+=,RUVENTO_CACHE,RUVENTO_DEBIAN_SNAPSHOT,RUVENTO_BUILDINFO
     [[ $(id -u) -eq 0 ]] || as_root=(sudo "--preserve-env=$pass")
     "${as_root[@]}" "$(dirname "${BASH_SOURCE[0]}")/debian.sh" "$@"
 }
