@@ -67,6 +67,7 @@ private Q_SLOTS:
     void failedSaveLeavesNoPartialFileAndKeepsOlder();
     void briefHoldIsWaitedOut_data();
     void briefHoldIsWaitedOut();
+    void heldTemporaryFilesGoAfterTheTries();
     void fullDiskKeepsTheOlderReport();
 
 private:
@@ -270,6 +271,26 @@ void tst_Report::briefHoldIsWaitedOut()
     QCOMPARE(readAll(path), letsGo ? ReportContents(state) : QByteArray("older\r\n"));
     QVERIFY2(letsGo ? message.icon == MessageIcon::None : saysWhyNotSaved(message), qPrintable(message.text));
     QCOMPARE(reports().size(), 1);
+}
+
+void tst_Report::heldTemporaryFilesGoAfterTheTries()
+{
+    const VARIABILI state = developed({88, 3, 45}, 90, 4);
+    const QString path = sistemi() + u'/' + ReportFileName(state, Tag);
+    QFile older(path);
+    QVERIFY(older.open(QIODevice::WriteOnly) && older.write("older\r\n") == 7 && older.flush());
+    FolderHold hold(sistemi());
+    if (!hold.active())
+        QSKIP("No way here to hold the files of a folder");
+    int paused = 0;
+    const auto pause = [&] { // held through the six tries, let go while the save clears up after them
+        if (++paused == 6)
+            hold.release();
+    };
+    const Message message = SaveReport(state, appPath(), Tag, {6, pause});
+    QVERIFY2(saysWhyNotSaved(message) && paused == 6, qPrintable(message.text));
+    QCOMPARE(readAll(path), QByteArray("older\r\n"));
+    QCOMPARE(reports(), QStringList{ReportFileName(state, Tag)});
 }
 
 void tst_Report::fullDiskKeepsTheOlderReport()

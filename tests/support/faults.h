@@ -40,6 +40,25 @@ private:
     bool m_active = false;
 };
 
+// Holds every file of a folder, those written into it later too, as a scanner
+// or a sync client holds a folder's new files on Windows: none can be
+// replaced or removed until release(); new ones can still be written.
+class FolderHold
+{
+public:
+    explicit FolderHold(const QString &path);
+    ~FolderHold() { release(); }
+    FolderHold(const FolderHold &) = delete;
+    FolderHold &operator=(const FolderHold &) = delete;
+
+    [[nodiscard]] bool active() const { return m_active; }
+    void release();
+
+private:
+    QString m_path;
+    bool m_active = false;
+};
+
 // Makes the permission bits hold for this process while the object lives,
 // even for root, who otherwise passes them by privilege (CI runs as root).
 class PermissionsEnforced

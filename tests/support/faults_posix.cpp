@@ -1,7 +1,10 @@
 #include "faults.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <linux/capability.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -36,6 +39,23 @@ FileHold::FileHold(const QString &path)
 
 namespace {
 
+// A folder marked append-only takes new files but lets none be renamed over
+// or removed, even by root; marking it takes root.
+bool setAppendOnly(const QString &path, bool appendOnly)
+{
+    const int folder = open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return false;
+    int flags = 0;
+    bool done = ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = appendOnly ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
+        done = ioctl(folder, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(folder);
+    return done;
+}
+
 // Root's power over permission bits, laid aside from the effective set and
 // kept in the permitted one, so that it can be taken up again.
 constexpr unsigned OverPermissions = (1U << CAP_DAC_OVERRIDE) | (1U << CAP_DAC_READ_SEARCH);
@@ -51,6 +71,17 @@ bool setOverPermissions(bool effective)
 }
 
 } // namespace
+
+FolderHold::FolderHold(const QString &path)
+    : m_path(path)
+    , m_active(setAppendOnly(path, true))
+{ }
+
+void FolderHold::release()
+{
+    if (m_active)
+        m_active = !setAppendOnly(m_path, false);
+}
 
 PermissionsEnforced::PermissionsEnforced()
     : m_lowered(setOverPermissions(false))

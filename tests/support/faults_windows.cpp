@@ -13,6 +13,13 @@ FileHold::FileHold(const QString &path)
     , m_active(m_file.open(QIODevice::ReadOnly))
 { }
 
+// A folder's files can be held only as they appear, by a program watching it.
+FolderHold::FolderHold(const QString &path)
+    : m_path(path)
+{ }
+
+void FolderHold::release() { }
+
 // Windows' permissions hold for every user already.
 PermissionsEnforced::PermissionsEnforced() = default;
 
