@@ -24,38 +24,22 @@ private:
     void (*m_savedHandler)(int) = nullptr;
 };
 
-// Holds a file open as an antivirus or a sync client does on Windows, so that
-// nothing can replace it until release(). POSIX lets a file open elsewhere be
-// replaced all the same.
+// Holds a file as an antivirus or a sync client does on Windows, so that
+// nothing can replace it until release(); with Folder, every file of the
+// folder, those written later too, and none can be removed either. Windows
+// holds a File (POSIX replaces a file open elsewhere), Linux a Folder, as root.
 class FileHold
 {
 public:
-    explicit FileHold(const QString &path);
-
-    [[nodiscard]] bool active() const { return m_active; }
-    void release() { m_file.close(); }
-
-private:
-    QFile m_file;
-    bool m_active = false;
-};
-
-// Holds every file of a folder, those written into it later too, as a scanner
-// or a sync client holds a folder's new files on Windows: none can be
-// replaced or removed until release(); new ones can still be written.
-class FolderHold
-{
-public:
-    explicit FolderHold(const QString &path);
-    ~FolderHold() { release(); }
-    FolderHold(const FolderHold &) = delete;
-    FolderHold &operator=(const FolderHold &) = delete;
+    enum Scope { File, Folder };
+    FileHold(const QString &path, Scope scope);
+    ~FileHold() { release(); }
 
     [[nodiscard]] bool active() const { return m_active; }
     void release();
 
 private:
-    QString m_path;
+    QFile m_file;
     bool m_active = false;
 };
 

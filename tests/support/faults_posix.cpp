@@ -33,10 +33,6 @@ FileSizeLimit::~FileSizeLimit()
         std::signal(SIGXFSZ, m_savedHandler);
 }
 
-FileHold::FileHold(const QString &path)
-    : m_file(path)
-{ }
-
 namespace {
 
 // A folder marked append-only takes new files but lets none be renamed over
@@ -44,15 +40,12 @@ namespace {
 bool setAppendOnly(const QString &path, bool appendOnly)
 {
     const int folder = open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return false;
     int flags = 0;
-    bool done = ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = appendOnly ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
-        done = ioctl(folder, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    close(folder);
+    bool done = folder >= 0 && ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = appendOnly ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
+    done = done && ioctl(folder, FS_IOC_SETFLAGS, &flags) == 0;
+    if (folder >= 0)
+        close(folder);
     return done;
 }
 
@@ -72,15 +65,16 @@ bool setOverPermissions(bool effective)
 
 } // namespace
 
-FolderHold::FolderHold(const QString &path)
-    : m_path(path)
-    , m_active(setAppendOnly(path, true))
+// m_file names the folder; nothing is opened.
+FileHold::FileHold(const QString &path, Scope scope)
+    : m_file(path)
+    , m_active(scope == Folder && setAppendOnly(path, true))
 { }
 
-void FolderHold::release()
+void FileHold::release()
 {
     if (m_active)
-        m_active = !setAppendOnly(m_path, false);
+        m_active = !setAppendOnly(m_file.fileName(), false);
 }
 
 PermissionsEnforced::PermissionsEnforced()

@@ -8,17 +8,15 @@ FileSizeLimit::~FileSizeLimit() = default;
 
 // Qt opens a file without FILE_SHARE_DELETE: while it is open, Windows
 // refuses to move another file over it.
-FileHold::FileHold(const QString &path)
+FileHold::FileHold(const QString &path, Scope scope)
     : m_file(path)
-    , m_active(m_file.open(QIODevice::ReadOnly))
+    , m_active(scope == File && m_file.open(QIODevice::ReadOnly))
 { }
 
-// A folder's files can be held only as they appear, by a program watching it.
-FolderHold::FolderHold(const QString &path)
-    : m_path(path)
-{ }
-
-void FolderHold::release() { }
+void FileHold::release()
+{
+    m_file.close();
+}
 
 // Windows' permissions hold for every user already.
 PermissionsEnforced::PermissionsEnforced() = default;
