@@ -4,6 +4,7 @@
 #include "funzioni.h"
 #include "shellsort.h"
 
+#include <QDir>
 #include <QSaveFile>
 #include <QThread>
 
@@ -38,6 +39,33 @@ bool writeWhole(const QString &path, const QByteArray &contents, QFileDevice::Fi
     *reason = file.errorString();
     file.cancelWriting();
     return false;
+}
+
+// The files beside the report whose names begin with its name and a dot, as
+// QSaveFile names its temporary files ("<name>.XXXXXX").
+QStringList temporaries(const QDir &folder, const QString &name)
+{
+    QStringList found = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    found.removeIf([&name](const QString &entry) { return !entry.startsWith(name + u'.'); });
+    return found;
+}
+
+// Each failed try leaves its temporary file when another program holds it as
+// QSaveFile removes it, as a scanner or a sync client holds a new file on
+// Windows: removed here, waiting for the hold to end as the tries did. Only
+// what appeared during this save is touched.
+void removeTemporaries(const QDir &folder, const QString &name, const QStringList &earlier, const SaveRetry &retry)
+{
+    for (int tried = 1;; ++tried) {
+        bool held = false;
+        for (const QString &entry : temporaries(folder, name)) {
+            if (!earlier.contains(entry) && !QFile::remove(folder.filePath(entry)))
+                held = true;
+        }
+        if (!held || tried >= retry.tries)
+            return;
+        retry.pause();
+    }
 }
 
 // The system's reason as part of a sentence: Windows ends its own with a full stop.
@@ -101,18 +129,28 @@ Message SaveReport(const VARIABILI &state, const QString &applicationPath, const
     if (!TableCoversCounters(state) || state.KeyCount < 1)
         return {ReportMessages::TableMismatch.toString(), MessageIcon::Error};
 
-    const QString path = DataFolder(applicationPath) + ReportFileName(state, timeTag);
+    const QString folderPath = DataFolder(applicationPath);
+    const QString name = ReportFileName(state, timeTag);
+    const QString path = folderPath + name;
     const QByteArray contents = ReportContents(state);
+    const QDir folder(folderPath);
+    const QStringList earlier = temporaries(folder, name);
 
     QFileDevice::FileError error = QFileDevice::NoError;
     QString reason;
-    for (int tried = 1; !writeWhole(path, contents, &error, &reason); ++tried) {
-        // Only putting the finished file in place meets another program's
-        // brief hold; a missing folder or a full disk stays as it is.
-        if (error != QFileDevice::RenameError || tried >= retry.tries)
-            return notSaved(reason);
+    int tried = 1;
+    bool saved = writeWhole(path, contents, &error, &reason);
+    // Only putting the finished file in place meets another program's brief
+    // hold; a missing folder or a full disk stays as it is.
+    while (!saved && error == QFileDevice::RenameError && tried < retry.tries) {
         retry.pause();
+        ++tried;
+        saved = writeWhole(path, contents, &error, &reason);
     }
+    if (!saved || tried > 1)
+        removeTemporaries(folder, name, earlier, retry);
+    if (!saved)
+        return notSaved(reason);
     return {ReportMessages::Saved.toString(), MessageIcon::None};
 }
 

@@ -48,7 +48,8 @@ struct SaveRetry
 // Saves the current development into the data folder under `timeTag` and
 // returns what to tell the user, with the system's reason when it fails.
 // The file appears whole or not at all: an older report of the same name
-// survives a failed save. The state is never changed.
+// survives a failed save, and no temporary file of the save stays beside it.
+// The state is never changed.
 [[nodiscard]] Message SaveReport(const VARIABILI &state, const QString &applicationPath, const QString &timeTag,
                                  const SaveRetry &retry = {});
 

@@ -7,6 +7,16 @@
 # shellcheck disable=SC2034 # read by the scripts that source this file
 ruvento_cache="${RUVENTO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/ruvento}"
 
+# The program folder ./run.sh installs Ruvento into, for the current user: with
+# the desktop's data (XDG_DATA_HOME, taken only as an absolute path, as the
+# menu script takes it), outside any clone, so that the reports saved in its
+# Shared/Sistemi outlive the build folder, a clean and the clone itself.
+ruvento_program_folder() {
+    local data_home="$HOME/.local/share"
+    [[ "${XDG_DATA_HOME:-}" == /* ]] && data_home="$XDG_DATA_HOME"
+    echo "$data_home/ruvento"
+}
+
 # The Debian release the Windows release is always made in, whatever this
 # machine runs (a system of scripts/debian.sh): one known set of packages, so
 # one commit gives the same bytes everywhere.

@@ -242,34 +242,38 @@ void tst_Report::failedSaveLeavesNoPartialFileAndKeepsOlder()
 void tst_Report::briefHoldIsWaitedOut_data()
 {
     QTest::addColumn<bool>("letsGo");
-    QTest::newRow("let go while the save waits") << true;
-    QTest::newRow("held throughout") << false;
+    QTest::addColumn<bool>("folder"); // the save's temporary files held too, let go after the tries
+    QTest::newRow("let go while the save waits") << true << false;
+    QTest::newRow("held throughout") << false << false;
+    QTest::newRow("folder held, let go while the save waits") << true << true;
+    QTest::newRow("folder held throughout the tries") << false << true;
 }
 
 void tst_Report::briefHoldIsWaitedOut()
 {
     QFETCH(bool, letsGo);
+    QFETCH(bool, folder);
     const VARIABILI state = developed({88, 3, 45}, 90, 4);
     const QString path = sistemi() + u'/' + ReportFileName(state, Tag);
     {
         QFile older(path);
         QVERIFY(older.open(QIODevice::WriteOnly) && older.write("older\r\n") == 7);
     }
-    FileHold hold(path);
+    FileHold hold(folder ? sistemi() : path, folder ? FileHold::Folder : FileHold::File);
     if (!hold.active())
-        QSKIP("A file held open can be replaced here");
+        QSKIP("No hold of this kind here");
     int paused = 0;
     const auto pause = [&] {
         ++paused;
-        if (letsGo)
+        if (letsGo || paused == 6)
             hold.release();
     };
     const Message message = SaveReport(state, appPath(), Tag, {6, pause});
-    QCOMPARE(paused, letsGo ? 1 : 5);
+    QCOMPARE(paused, letsGo ? 1 : (folder ? 6 : 5));
     hold.release();
     QCOMPARE(readAll(path), letsGo ? ReportContents(state) : QByteArray("older\r\n"));
     QVERIFY2(letsGo ? message.icon == MessageIcon::None : saysWhyNotSaved(message), qPrintable(message.text));
-    QCOMPARE(reports().size(), 1);
+    QCOMPARE(reports().size(), 1); // no temporary file of the save left behind
 }
 
 void tst_Report::fullDiskKeepsTheOlderReport()

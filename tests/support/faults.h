@@ -24,16 +24,19 @@ private:
     void (*m_savedHandler)(int) = nullptr;
 };
 
-// Holds a file open as an antivirus or a sync client does on Windows, so that
-// nothing can replace it until release(). POSIX lets a file open elsewhere be
-// replaced all the same.
+// Holds a file as an antivirus or a sync client does on Windows, so that
+// nothing can replace it until release(); with Folder, every file of the
+// folder, those written later too, and none can be removed either. Windows
+// holds a File (POSIX replaces a file open elsewhere), Linux a Folder, as root.
 class FileHold
 {
 public:
-    explicit FileHold(const QString &path);
+    enum Scope { File, Folder };
+    FileHold(const QString &path, Scope scope);
+    ~FileHold() { release(); }
 
     [[nodiscard]] bool active() const { return m_active; }
-    void release() { m_file.close(); }
+    void release();
 
 private:
     QFile m_file;

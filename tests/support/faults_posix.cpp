@@ -1,7 +1,10 @@
 #include "faults.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <linux/capability.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -30,11 +33,21 @@ FileSizeLimit::~FileSizeLimit()
         std::signal(SIGXFSZ, m_savedHandler);
 }
 
-FileHold::FileHold(const QString &path)
-    : m_file(path)
-{ }
-
 namespace {
+
+// A folder marked append-only takes new files but lets none be renamed over
+// or removed, even by root; marking it takes root.
+bool setAppendOnly(const QString &path, bool appendOnly)
+{
+    const int folder = open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    bool done = folder >= 0 && ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = appendOnly ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
+    done = done && ioctl(folder, FS_IOC_SETFLAGS, &flags) == 0;
+    if (folder >= 0)
+        close(folder);
+    return done;
+}
 
 // Root's power over permission bits, laid aside from the effective set and
 // kept in the permitted one, so that it can be taken up again.
@@ -51,6 +64,18 @@ bool setOverPermissions(bool effective)
 }
 
 } // namespace
+
+// m_file names the folder; nothing is opened.
+FileHold::FileHold(const QString &path, Scope scope)
+    : m_file(path)
+    , m_active(scope == Folder && setAppendOnly(path, true))
+{ }
+
+void FileHold::release()
+{
+    if (m_active)
+        m_active = !setAppendOnly(m_file.fileName(), false);
+}
 
 PermissionsEnforced::PermissionsEnforced()
     : m_lowered(setOverPermissions(false))
