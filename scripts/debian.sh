@@ -191,7 +191,9 @@ if [[ -n "$upgrade" ]]; then
         sh -c 'dpkg --configure -a && apt-get update -qq && apt-get full-upgrade -y -qq'
     record_date "$root"
     echo "debian.sh: the Debian $suite system is up to date; changed:"
-    LC_ALL=C join -a2 "$root.before" <(versions) | awk '$3 != "" && $2 != $3 { print "  " $1 " " $2 " -> " $3 } NF == 2 { print "  " $1 " (new) " $2 }'
+    LC_ALL=C join -a2 "$root.before" <(versions) | awk '$3 != "" && $2 != $3 { print "  " $1 " " $2 " -> " $3; n++ }
+            NF == 2 { print "  " $1 " (new) " $2; n++ }
+            END { if (!n) print "  nothing" }'
     rm -f "$root.before"
     exit 0
 fi
