@@ -14,7 +14,9 @@
 # A token's module is a file of this machine; DIR, the folder of its
 # configuration and token store, and the variables that point the module
 # there (such as SoftHSM's SOFTHSM2_CONF) go with it into the Debian 13
-# system, and so does pcscd's socket, for a smart card.
+# system, and so does pcscd's socket, for a smart card. MODULE "opensc" is
+# Debian's OpenSC module (a smart card's) of the system that signs,
+# installed there: one of another Debian would lack its own libraries.
 # Every signature is timestamped by the RFC 3161 server that
 # RUVENTO_SIGN_TIMESTAMP_URL names (by default scripts/settings.sh's); a file
 # that cannot be timestamped stops the signing, and nothing signed is left.
@@ -53,7 +55,8 @@ if [[ -n "${RUVENTO_SIGN_PKCS12:-}" ]]; then
     files=(RUVENTO_SIGN_PKCS12 RUVENTO_SIGN_PASSWORD_FILE)
 elif [[ -n "${RUVENTO_SIGN_PKCS11_MODULE:-}" ]]; then
     [[ -n "${RUVENTO_SIGN_KEY:-}" ]] || fail "RUVENTO_SIGN_KEY must name the token's key, as a PKCS#11 URI"
-    files=(RUVENTO_SIGN_PKCS11_MODULE RUVENTO_SIGN_CERT)
+    files=(RUVENTO_SIGN_CERT)
+    [[ "$RUVENTO_SIGN_PKCS11_MODULE" == opensc ]] || files+=(RUVENTO_SIGN_PKCS11_MODULE)
     [[ -n "${RUVENTO_SIGN_PASSWORD_FILE:-}" ]] && files+=(RUVENTO_SIGN_PASSWORD_FILE)
     if [[ -n "${RUVENTO_SIGN_PKCS11_DIR:-}" ]]; then
         [[ -d "$RUVENTO_SIGN_PKCS11_DIR" ]] || fail "RUVENTO_SIGN_PKCS11_DIR names no folder: '$RUVENTO_SIGN_PKCS11_DIR'"
@@ -103,6 +106,10 @@ rm -rf "$release/signed"
 
 cd "$tree"
 if ruvento_in_release_system; then
+    if [[ "${RUVENTO_SIGN_PKCS11_MODULE:-}" == opensc ]]; then
+        scripts/setup.sh smartcard
+        RUVENTO_SIGN_PKCS11_MODULE="$(dpkg -L opensc-pkcs11 | grep -m1 '/opensc-pkcs11\.so$')"
+    fi
     # The release again: by the build beside it, whose program files are
     # packed again with the signatures, or by HEAD's build made here.
     if [[ -z "${RUVENTO_UNSIGNED_SUMS:-}" && -f "$release/../CMakeCache.txt" ]]; then
