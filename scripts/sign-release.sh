@@ -16,7 +16,9 @@
 # there (such as SoftHSM's SOFTHSM2_CONF) go with it into the Debian 13
 # system, and so does pcscd's socket, for a smart card. MODULE "opensc" is
 # Debian's OpenSC module (a smart card's) of the system that signs,
-# installed there: one of another Debian would lack its own libraries.
+# installed there: one of another Debian would lack its own libraries;
+# it reaches pcscd through this machine's PC/SC client, which speaks its
+# pcscd's protocol (Debian 12's and 13's differ).
 # Every signature is timestamped by the RFC 3161 server that
 # RUVENTO_SIGN_TIMESTAMP_URL names (by default scripts/settings.sh's); a file
 # that cannot be timestamped stops the signing, and nothing signed is left.
@@ -56,7 +58,13 @@ if [[ -n "${RUVENTO_SIGN_PKCS12:-}" ]]; then
 elif [[ -n "${RUVENTO_SIGN_PKCS11_MODULE:-}" ]]; then
     [[ -n "${RUVENTO_SIGN_KEY:-}" ]] || fail "RUVENTO_SIGN_KEY must name the token's key, as a PKCS#11 URI"
     files=(RUVENTO_SIGN_CERT)
-    [[ "$RUVENTO_SIGN_PKCS11_MODULE" == opensc ]] || files+=(RUVENTO_SIGN_PKCS11_MODULE)
+    if [[ "$RUVENTO_SIGN_PKCS11_MODULE" != opensc ]]; then
+        files+=(RUVENTO_SIGN_PKCS11_MODULE)
+    elif ! ruvento_in_release_system; then
+        RUVENTO_SIGN_PCSC_LIBRARY="$(dpkg -L libpcsclite1 2>/dev/null | grep '/libpcsclite\.so\.1$')" \
+            || fail "no PC/SC client here (libpcsclite1) to reach the smart card: install pcscd"
+        files+=(RUVENTO_SIGN_PCSC_LIBRARY)
+    fi
     [[ -n "${RUVENTO_SIGN_PASSWORD_FILE:-}" ]] && files+=(RUVENTO_SIGN_PASSWORD_FILE)
     if [[ -n "${RUVENTO_SIGN_PKCS11_DIR:-}" ]]; then
         [[ -d "$RUVENTO_SIGN_PKCS11_DIR" ]] || fail "RUVENTO_SIGN_PKCS11_DIR names no folder: '$RUVENTO_SIGN_PKCS11_DIR'"
@@ -93,7 +101,7 @@ check_release() {
 }
 
 kept="$(mktemp)"
-trap 'rm -f "$kept"' EXIT
+trap 'rm -f "$kept" "$kept.opensc"' EXIT
 # Given from outside the system, the release was checked there.
 if [[ -n "${RUVENTO_UNSIGNED_SUMS:-}" ]]; then
     cp "$RUVENTO_UNSIGNED_SUMS" "$kept"
@@ -108,7 +116,12 @@ cd "$tree"
 if ruvento_in_release_system; then
     if [[ "${RUVENTO_SIGN_PKCS11_MODULE:-}" == opensc ]]; then
         scripts/setup.sh smartcard
-        RUVENTO_SIGN_PKCS11_MODULE="$(dpkg -L opensc-pkcs11 | grep -m1 '/opensc-pkcs11\.so$')"
+        RUVENTO_SIGN_PKCS11_MODULE="$(dpkg -L opensc-pkcs11 | awk '/\/opensc-pkcs11\.so$/ && !found { print; found = 1 }')"
+        if [[ -n "${RUVENTO_SIGN_PCSC_LIBRARY:-}" ]]; then
+            export OPENSC_CONF="$kept.opensc"
+            printf 'app default {\n    reader_driver pcsc {\n        provider_library = %s;\n    }\n}\n' \
+                "$RUVENTO_SIGN_PCSC_LIBRARY" >"$OPENSC_CONF"
+        fi
     fi
     # The release again: by the build beside it, whose program files are
     # packed again with the signatures, or by HEAD's build made here.
