@@ -14,7 +14,8 @@
 #   ./test.sh windows-package  the Windows release folder alone, tests off:
 #                              needs no Wine
 #   ./test.sh reproducible     the Windows release built again in a clone at
-#                              another path; its checksums must match
+#                              another path; its checksums must match; and
+#                              signed, checked, refused where it must be
 # The three Windows commands run on the release's Debian (13): on a machine
 # of another release, in the Debian 13 system of scripts/debian.sh (made on
 # first use, through sudo for a user who is not root), whence the release
@@ -86,7 +87,7 @@ windows_release() {
 
 case "$preset" in
 windows)
-    in_release_system --keep build/windows/release
+    in_release_system --keep build/windows/release --keep build/windows/release.commit
     scripts/setup.sh test windows wine
     windows_qt
     windows_release windows
@@ -99,14 +100,19 @@ windows)
     exit 0
     ;;
 windows-package)
-    in_release_system --keep build/windows-package/release
+    in_release_system --keep build/windows-package/release --keep build/windows-package/release.commit
     scripts/setup.sh windows
     windows_qt
     windows_release windows-package
     exit 0
     ;;
 reproducible)
-    in_release_system --keep build/windows-package/release
+    # On another Debian, a key holder's token signs from this machine too.
+    if ! ruvento_in_release_system; then
+        ruvento_debian_sh --keep build/windows-package/release --keep build/windows-package/release.commit \
+            "$ruvento_release_suite" ./test.sh reproducible
+        exec scripts/reproducible.sh --token-from-here
+    fi
     exec scripts/reproducible.sh
     ;;
 lint)

@@ -1,9 +1,10 @@
 # Makes the Windows release folder (see windows-release.cmake):
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DVERSION=... -DALLOW_DIRTY=...
 #         -DNOTICE_GAPS=... -DQT_PREFIX=... -DCPACK=... -DSTRIP_NONDETERMINISM=...
-#         -P make-release.cmake
+#         -DUNSIGNED_SUMS=... -DSIGNED_SUMS=... -P make-release.cmake
 # Beside the folder, BUILD_DIR/release.commit names the commit it was made
-# from, when the work tree held no changes (scripts/reproducible.sh reads it).
+# from, when the work tree held no changes (scripts/reproducible.sh and
+# scripts/sign-release.sh read it).
 # With -DSIGNED=ON it makes the signed release, release/signed/, from the
 # same build, and leaves the unsigned one as it is (see "Signed" below).
 #
@@ -73,16 +74,16 @@ function(pack_program_folder work)
     endforeach()
 endfunction()
 
-# The checksums of DIR's files, for `sha256sum -c SHA256SUMS` there.
-function(write_checksums dir)
+# The checksums of DIR's files into DIR/NAME, for `sha256sum -c NAME` there.
+function(write_checksums dir name)
     file(GLOB_RECURSE shipped RELATIVE "${dir}" "${dir}/*")
-    list(REMOVE_ITEM shipped SHA256SUMS)
+    list(REMOVE_ITEM shipped "${name}")
     set(sums "")
     foreach(file IN LISTS shipped)
         file(SHA256 "${dir}/${file}" sum)
         string(APPEND sums "${sum}  ${file}\n")
     endforeach()
-    file(WRITE "${dir}/SHA256SUMS" "${sums}")
+    file(WRITE "${dir}/${name}" "${sums}")
 endfunction()
 
 # Signed: the same zip and setup program with every program file signed, in
@@ -92,18 +93,19 @@ endfunction()
 # signature is attached from the tar that RUVENTO_SIGNATURES names, as
 # anyone's build does, or made with the maintainer's key first
 # (scripts/sign-release.sh). release/signed/ gets the signed zip and setup
-# program, their SHA256SUMS, and the signatures' tar, one .pem a signed file,
+# program, their checksums, and the signatures' tar, one .pem a signed file,
 # named by its path in the installed folder (the setup program's by its own
-# name).
+# name). A signature that cannot be made or attached stops it before
+# release/signed/ exists, so nothing half signed is left there.
 if(SIGNED)
-    if(NOT EXISTS "${out}/SHA256SUMS")
+    if(NOT EXISTS "${out}/${UNSIGNED_SUMS}")
         message(FATAL_ERROR "No unsigned release in ${out} to sign: make the release first")
     endif()
     set(signed "${out}/signed")
     set(work "${BUILD_DIR}/release-work-signed")
     set(signatures "${work}/signatures")
     file(REMOVE_RECURSE "${signed}" "${work}")
-    file(MAKE_DIRECTORY "${signed}" "${signatures}")
+    file(MAKE_DIRECTORY "${signatures}")
     set(sign_file "${SOURCE_DIR}/scripts/sign-file.sh")
     if(DEFINED ENV{RUVENTO_SIGNATURES})
         file(REAL_PATH "$ENV{RUVENTO_SIGNATURES}" tar)
@@ -119,7 +121,7 @@ if(SIGNED)
     execute_process(COMMAND ${pack} "${sign_file}" "${signatures}" "${setup_name}" "${setup}"
         COMMAND_ERROR_IS_FATAL ANY)
     file(COPY "${zip}" "${setup}" DESTINATION "${signed}")
-    write_checksums("${signed}")
+    write_checksums("${signed}" "${SIGNED_SUMS}")
     string(REGEX REPLACE "[.]zip$" "-signatures.tar" tar_name "${zip}")
     get_filename_component(tar_name "${tar_name}" NAME)
     if(DEFINED tar)
@@ -162,7 +164,7 @@ execute_process(COMMAND "${SOURCE_DIR}/scripts/buildinfo.sh" "${QT_PREFIX}/sourc
     OUTPUT_FILE "${out}/sources/build-environment.buildinfo" COMMAND_ERROR_IS_FATAL ANY)
 file(COPY_FILE "${QT_PREFIX}/source/build-options.txt" "${out}/sources/qt-build-options.txt")
 
-write_checksums("${out}")
+write_checksums("${out}" "${UNSIGNED_SUMS}")
 
 # Untracked files stay out of the release: only tracked ones are built or packed.
 execute_process(COMMAND git -C "${SOURCE_DIR}" rev-parse HEAD

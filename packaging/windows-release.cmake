@@ -7,13 +7,19 @@
 #                                        from, with its build options and
 #                                        build-environment.buildinfo, the
 #                                        Debian packages it was built with
-#   SHA256SUMS                           for `sha256sum -c SHA256SUMS`
+#   SHA256SUMS-unsigned                  their checksums, for sha256sum -c
 #   signed/                              with target signed-release: the
 #                                        zip and setup program signed, their
-#                                        SHA256SUMS and the signatures' tar
+#                                        SHA256SUMS-signed and the
+#                                        signatures' tar
 # Two builds of the same commit give the same bytes: see make-release.cmake.
 
 find_program(RUVENTO_STRIP_NONDETERMINISM strip-nondeterminism)
+# The two checksum files' names, whose home is scripts/settings.sh.
+foreach(kind IN ITEMS unsigned signed)
+    file(STRINGS "${PROJECT_SOURCE_DIR}/scripts/settings.sh" ${kind}_sums REGEX "^ruvento_${kind}_sums=")
+    string(REPLACE "ruvento_${kind}_sums=" "" ${kind}_sums "${${kind}_sums}")
+endforeach()
 list(JOIN RUVENTO_NOTICE_GAPS ", " notice_gaps)
 set(make_release "${CMAKE_COMMAND}"
     "-DBUILD_DIR=${CMAKE_BINARY_DIR}"
@@ -23,7 +29,9 @@ set(make_release "${CMAKE_COMMAND}"
     "-DNOTICE_GAPS=${notice_gaps}"
     "-DQT_PREFIX=${RUVENTO_QT_PREFIX}"
     "-DCPACK=${CMAKE_CPACK_COMMAND}"
-    "-DSTRIP_NONDETERMINISM=${RUVENTO_STRIP_NONDETERMINISM}")
+    "-DSTRIP_NONDETERMINISM=${RUVENTO_STRIP_NONDETERMINISM}"
+    "-DUNSIGNED_SUMS=${unsigned_sums}"
+    "-DSIGNED_SUMS=${signed_sums}")
 add_custom_target(release
     COMMAND ${make_release} -P "${CMAKE_CURRENT_SOURCE_DIR}/make-release.cmake"
     DEPENDS ruvento

@@ -21,7 +21,9 @@
 # VAR (such as the signatures of a release, or a signing key): it is seen
 # there read-only, never copied, at /tmp/files/VAR, which VAR then names.
 # RUVENTO_FUZZ_SECONDS, CI, RUVENTO_ALLOW_DIRTY and the other RUVENTO_SIGN_
-# settings (a token's key, a timestamp server) pass through;
+# settings (a token's key, a timestamp server) pass through, and for a
+# token the folder RUVENTO_SIGN_PKCS11_DIR and pcscd's socket are seen there
+# at their own paths, with the variables RUVENTO_SIGN_PKCS11_ENV names;
 # RUVENTO_DEBIAN_SUITE tells the command which system it runs in.
 #
 # Every mount lives in a mount and process namespace of this run: when the
@@ -66,10 +68,20 @@ if [[ "${1:-}" == --in-namespace ]]; then
     in_root=(chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive
         RUVENTO_DEBIAN_SUITE="$suite")
-    for name in RUVENTO_FUZZ_SECONDS CI RUVENTO_ALLOW_DIRTY \
-        RUVENTO_SIGN_KEY RUVENTO_SIGN_PKCS11_MODULE RUVENTO_SIGN_TIMESTAMP_URL; do
+    # shellcheck disable=SC2086 # RUVENTO_SIGN_PKCS11_ENV is a list of names
+    for name in RUVENTO_FUZZ_SECONDS CI RUVENTO_ALLOW_DIRTY RUVENTO_SIGN_KEY RUVENTO_SIGN_PKCS11_MODULE \
+        RUVENTO_SIGN_TIMESTAMP_URL RUVENTO_SIGN_PKCS11_DIR RUVENTO_SIGN_PKCS11_ENV ${RUVENTO_SIGN_PKCS11_ENV:-}; do
         [[ -n "${!name:-}" ]] && in_root+=("$name=${!name}")
     done
+    # A token's module finds its configuration and token store, and a smart
+    # card's its reader (pcscd's socket), at the paths they have here.
+    if [[ -n "${RUVENTO_SIGN_PKCS11_MODULE:-}" ]]; then
+        for path in /run/pcscd "${RUVENTO_SIGN_PKCS11_DIR:-}"; do
+            [[ -d "$path" ]] || continue
+            mkdir -p "$root$path"
+            mount --bind "$path" "$root$path"
+        done
+    fi
     for name in "${files[@]}"; do
         mkdir -p "$root/tmp/files"
         touch "$root/tmp/files/$name"

@@ -37,13 +37,25 @@ ruvento_in_release_system() {
     [[ "$id" == debian && "$codename" == "$ruvento_release_suite" ]]
 }
 
+# The two checksum files of a release, named apart since both are
+# published: the unsigned release's, beside its zip, setup program and
+# sources, and the signed release's, in signed/ (packaging/windows-release.cmake
+# reads these two lines).
+ruvento_unsigned_sums=SHA256SUMS-unsigned
+ruvento_signed_sums=SHA256SUMS-signed
+
+# The RFC 3161 server that timestamps the release's signatures unless
+# RUVENTO_SIGN_TIMESTAMP_URL names another (or none): a public one, free.
+ruvento_timestamp_url=http://timestamp.digicert.com
+
 # scripts/debian.sh ARG..., through sudo for a user who is not root (it needs
 # chroot and mounts), with the settings it passes into the system.
 ruvento_debian_sh() {
     local as_root=()
     local pass=RUVENTO_FUZZ_SECONDS,CI,RUVENTO_ALLOW_DIRTY,RUVENTO_SIGNATURES,RUVENTO_SIGNING_CA
     pass+=,RUVENTO_SIGN_PKCS12,RUVENTO_SIGN_PASSWORD_FILE,RUVENTO_SIGN_PKCS11_MODULE,RUVENTO_SIGN_KEY
-    pass+=,RUVENTO_SIGN_CERT,RUVENTO_SIGN_TIMESTAMP_URL,RUVENTO_UNSIGNED_SUMS
+    pass+=,RUVENTO_SIGN_CERT,RUVENTO_SIGN_TIMESTAMP_URL,RUVENTO_UNSIGNED_SUMS,RUVENTO_SIGN_PKCS11_DIR
+    pass+=,RUVENTO_SIGN_PCSC_LIBRARY,RUVENTO_SIGN_PKCS11_ENV${RUVENTO_SIGN_PKCS11_ENV:+,${RUVENTO_SIGN_PKCS11_ENV// /,}}
     pass+=,RUVENTO_CACHE,RUVENTO_DEBIAN_SNAPSHOT,RUVENTO_BUILDINFO
     [[ $(id -u) -eq 0 ]] || as_root=(sudo "--preserve-env=$pass")
     "${as_root[@]}" "$(dirname "${BASH_SOURCE[0]}")/debian.sh" "$@"

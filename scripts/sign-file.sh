@@ -9,20 +9,25 @@
 # makes it, and for the setup program.
 #   scripts/sign-file.sh DIR NAME FILE
 set -euo pipefail
+# shellcheck source=scripts/settings.sh
+source "$(dirname "${BASH_SOURCE[0]}")/settings.sh"
 dir="$1" name="$2" file="$3"
 signature="$dir/$name.pem"
 signed="$file.signed"
 log="$file.log"
 fail() {
-    rm -f "$signed" "$log"
+    rm -f "$signed" "$signed.stamped" "$log"
     echo "sign-file.sh: $name: $*" >&2
     exit 1
 }
 
-# Makes the signature with the key, as SHA-256 and timestamped when a server
-# is named; a server that does not answer leaves the signature without one.
+# Makes the signature with the key, SHA-256, then has it timestamped by the
+# RFC 3161 server of RUVENTO_SIGN_TIMESTAMP_URL (by default scripts/settings.sh's),
+# unless that is "none". A file that cannot be timestamped is not signed:
+# a signature without a timestamp stops being valid when the certificate
+# expires, and a detached one would carry that into every rebuild.
 make_signature() {
-    local key stamp=()
+    local key url tries=3 seconds=20 try
     if [[ -z "${RUVENTO_SIGN_PKCS12:-}${RUVENTO_SIGN_PKCS11_MODULE:-}" ]]; then
         fail "no signature for it: name the signatures' tar in RUVENTO_SIGNATURES"
     elif [[ -n "${RUVENTO_SIGN_PKCS12:-}" ]]; then
@@ -31,15 +36,41 @@ make_signature() {
         key=(-pkcs11module "$RUVENTO_SIGN_PKCS11_MODULE" -key "$RUVENTO_SIGN_KEY" -certs "$RUVENTO_SIGN_CERT")
         [[ -n "${RUVENTO_SIGN_PASSWORD_FILE:-}" ]] && key+=(-readpass "$RUVENTO_SIGN_PASSWORD_FILE")
     fi
-    [[ -n "${RUVENTO_SIGN_TIMESTAMP_URL:-}" ]] && stamp=(-ts "$RUVENTO_SIGN_TIMESTAMP_URL")
-    if ! osslsigncode sign "${key[@]}" "${stamp[@]}" -h sha256 -in "$file" -out "$signed" >"$log" 2>&1; then
-        [[ ${#stamp[@]} -gt 0 ]] || { cat "$log" >&2; fail "osslsigncode could not sign it (above)"; }
-        echo "sign-file.sh: $name: no answer from $RUVENTO_SIGN_TIMESTAMP_URL: signed WITHOUT a timestamp" >&2
-        osslsigncode sign "${key[@]}" -h sha256 -in "$file" -out "$signed" >"$log" 2>&1 \
-            || { cat "$log" >&2; fail "osslsigncode could not sign it (above)"; }
+    # The key is used once a file, whatever fails: a token locks after a few
+    # wrong PINs. The timestamp, which needs no key, is added afterwards.
+    if ! osslsigncode sign "${key[@]}" -h sha256 -in "$file" -out "$signed" >"$log" 2>&1; then
+        cat "$log" >&2
+        if grep -q -e 'PIN incorrect' -e 'PIN_INCORRECT' -e 'Wrong password' -e 'mac verify failure' \
+            -e 'Failed to read password' "$log"; then
+            fail "the PIN or password of the key was refused (tried once: a token locks after a few wrong ones)"
+        elif grep -q 'Unable to load module' "$log"; then
+            fail "the token's module $RUVENTO_SIGN_PKCS11_MODULE could not be loaded (above)"
+        elif grep -q 'No matching initialized token' "$log"; then
+            fail "no token holds the key $RUVENTO_SIGN_KEY: is it plugged in? (tried once)"
+        elif grep -q 'Failed to read key or certificates' "$log"; then
+            fail "the key or its certificate was not found (tried once; above)"
+        fi
+        fail "osslsigncode could not sign it (above)"
+    fi
+    url="${RUVENTO_SIGN_TIMESTAMP_URL:-$ruvento_timestamp_url}"
+    if [[ "$url" != none ]]; then
+        # A server that does not answer holds osslsigncode forever: each try
+        # has its time.
+        for ((try = 1; ; try++)); do
+            timeout "$seconds" osslsigncode add -ts "$url" -in "$signed" -out "$signed.stamped" >"$log" 2>&1 && break
+            [[ $? -eq 124 ]] && echo "no answer in $seconds s" >>"$log"
+            rm -f "$signed.stamped"
+            if [[ $try -eq $tries ]]; then
+                cat "$log" >&2
+                fail "no timestamp from $url in $tries tries (above): not signed." \
+                    "RUVENTO_SIGN_TIMESTAMP_URL names another server, or none to sign without a timestamp"
+            fi
+            sleep $((5 * try))
+        done
+        mv "$signed.stamped" "$signed"
     fi
     osslsigncode extract-signature -pem -in "$signed" -out "$signature" >"$log" 2>&1 \
-        || { cat "$log" >&2; fail "osslsigncode could not extract its signature (above)"; }
+        || { cat "$log" >&2; rm -f "$signature"; fail "osslsigncode could not extract its signature (above)"; }
 }
 
 mkdir -p "$(dirname "$signature")"
