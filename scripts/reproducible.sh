@@ -166,7 +166,15 @@ zip="$(basename "$here"/signed/Ruvento-*-win64.zip)"
 refuses "$zip: $dll: carries no Authenticode signature" scripts/verify-release.sh "$clone/swapped" "$fingerprint"
 
 git clone --quiet . "$clone/ruvento-again"
-RUVENTO_SIGNATURES="${tars[0]}" "$clone/ruvento-again/test.sh" windows-package
+# Given the release's buildinfo with one version changed, the rebuild names that package.
+sed 's/^ dpkg-dev (= [^)]*)/ dpkg-dev (= 0.0-altra)/' "$here/sources/build-environment.buildinfo" >"$clone/altra.buildinfo"
+status=0
+RUVENTO_BUILDINFO="$clone/altra.buildinfo" RUVENTO_SIGNATURES="${tars[0]}" \
+    "$clone/ruvento-again/test.sh" windows-package 2>"$clone/again.log" || status=$?
+cat "$clone/again.log" >&2
+[[ $status -eq 0 ]] || fail "the second build failed (above)"
+grep -q '^  dpkg-dev: 0.0-altra in the release, ' "$clone/again.log" \
+    || fail "the rebuild did not name dpkg-dev, whose version its buildinfo changed"
 there="$clone/ruvento-again/build/windows-package/release"
 
 # Where the bytes differ, diffoscope says how, file by file.
