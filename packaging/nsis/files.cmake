@@ -1,7 +1,8 @@
 # Run by CPack once the program folder is staged: writes the setup program's
 # file list, ruvento-files.nsh, in a fixed (sorted) order, so the same folder
-# gives the same setup program, and the uninstaller removes exactly what was
-# installed.
+# gives the same setup program, the uninstaller removes exactly what was
+# installed, and the setup program knows a folder holding only the release's
+# own files and folders (one an interrupted setup left) as Ruvento's.
 if(NOT CPACK_GENERATOR STREQUAL "NSIS")
     return()
 endif()
@@ -35,4 +36,18 @@ list(SORT dirs ORDER DESCENDING)
 foreach(dir IN LISTS dirs)
     string(APPEND delete "  RMDir \"$INSTDIR${dir}\"\n")
 endforeach()
-file(WRITE "${CPACK_TOPLEVEL_DIRECTORY}/ruvento-files.nsh" "${install}!macroend\n${delete}!macroend\n")
+# Every file and folder of the release, empty folders included, each with
+# its kind: RUVENTO_RELEASE_ENTRIES VISIT calls the macro VISIT with each.
+file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE "${CPACK_TEMPORARY_DIRECTORY}"
+    "${CPACK_TEMPORARY_DIRECTORY}/*")
+set(release "!macro RUVENTO_RELEASE_ENTRIES VISIT\n")
+foreach(entry IN LISTS entries)
+    string(REPLACE "/" "\\" win "${entry}")
+    set(kind file)
+    if(IS_DIRECTORY "${CPACK_TEMPORARY_DIRECTORY}/${entry}")
+        set(kind folder)
+    endif()
+    string(APPEND release "  !insertmacro \${VISIT} \"\\${win}\" ${kind}\n")
+endforeach()
+file(WRITE "${CPACK_TOPLEVEL_DIRECTORY}/ruvento-files.nsh"
+    "${install}!macroend\n${delete}!macroend\n${release}!macroend\n")

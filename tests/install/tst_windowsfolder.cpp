@@ -22,6 +22,7 @@ namespace {
 const QString WineRunner = QStringLiteral(RUVENTO_SOURCE_DIR "/scripts/wine.sh");
 // The drive the program is started from; Wine maps it to a host folder.
 const QString Drive = u"r:"_s;
+const QString UninstallKey = u"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ruvento"_s;
 
 } // namespace
 
@@ -294,9 +295,12 @@ void tst_WindowsFolder::setupInstallsNothingWhereRuventoCannotGo_data()
     QTest::addColumn<QString>("windows");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<int>("refused");
-    QTest::newRow("another program's folder") << u"win10"_s << u"Altro"_s << 3;
-    QTest::newRow("Windows 7") << u"win7"_s << u"Ruvento"_s << 4;
-    QTest::newRow("Windows 8.1") << u"win81"_s << u"Ruvento"_s << 4;
+    QTest::addColumn<bool>("registered");
+    QTest::newRow("another program's folder") << u"win10"_s << u"Altro"_s << 11 << false;
+    QTest::newRow("Windows 7") << u"win7"_s << u"Ruvento"_s << 12 << false;
+    QTest::newRow("Windows 8.1") << u"win81"_s << u"Ruvento"_s << 12 << false;
+    // The entry names Altro, whose uninstaller fails: it alone is run.
+    QTest::newRow("older Ruvento not removed") << u"win10"_s << u"Ruvento"_s << 13 << true;
 }
 
 void tst_WindowsFolder::setupInstallsNothingWhereRuventoCannotGo()
@@ -304,24 +308,32 @@ void tst_WindowsFolder::setupInstallsNothingWhereRuventoCannotGo()
     QFETCH(QString, windows);
     QFETCH(QString, folder);
     QFETCH(int, refused);
-    // Another program's folder, whose uninstaller leaves a mark when it runs.
+    QFETCH(bool, registered);
+    // Another program's folder, whose uninstaller leaves a mark when it runs, and fails.
     const QString drive = newDrive();
     QVERIFY(QDir().mkpath(drive + u"/Altro"_s) && QFile::copy(m_setup, drive + u"/setup.exe"_s)
             && QFile::copy(m_unpacked + u"/LEGGIMI.txt"_s, drive + u"/Altro/altro.txt"_s));
     const Outcome made = run(u"makensis"_s,
                              {u"-XOutFile "_s + drive + u"/Altro/Uninstall.exe"_s, u"-XTarget amd64-unicode"_s,
                               u"-XSilentInstall silent"_s, u"-XSection"_s, u"-XFileOpen $0 R:\\uninstalled w"_s,
-                              u"-XSectionEnd"_s, u"/dev/null"_s});
+                              u"-XSetErrorLevel 9"_s, u"-XSectionEnd"_s, u"/dev/null"_s});
     QVERIFY2(made.finished && made.exitCode == 0, qPrintable(made.out + made.err));
     QVERIFY(copyFolder(drive, m_place->filePath(u"before"_s)));
     // The Windows that Wine reports; without the value, its default, Windows 10.
     const QStringList version{u"HKCU\\Software\\Wine"_s, u"/v"_s, u"Version"_s, u"/f"_s};
     QCOMPARE(run(WineRunner, QStringList{u"reg"_s, u"add"_s} + version + QStringList{u"/d"_s, windows}).exitCode, 0);
     const auto windows10 = qScopeGuard([&] { run(WineRunner, QStringList{u"reg"_s, u"delete"_s} + version); });
+    const QStringList location{UninstallKey, u"/v"_s, u"InstallLocation"_s, u"/d"_s, u"R:\\Altro"_s, u"/f"_s};
+    QVERIFY(!registered || run(WineRunner, QStringList{u"reg"_s, u"add"_s} + location).exitCode == 0);
+    const auto unregistered = qScopeGuard([&] {
+        if (registered)
+            run(WineRunner, {u"reg"_s, u"delete"_s, UninstallKey, u"/f"_s});
+    });
 
     int exitCode = -1;
     runAndSettle({u"cmd"_s, u"/c"_s, u"R:\\setup.exe /S /D=R:\\"_s + folder}, &exitCode);
     QCOMPARE(exitCode, refused);
+    QCOMPARE(QFile::remove(drive + u"/uninstalled"_s), registered);
     // The same tree and bytes: nothing installed, nothing run.
     QCOMPARE(run(u"diff"_s, {u"-r"_s, m_place->filePath(u"before"_s), drive}).exitCode, 0);
 }
@@ -351,6 +363,9 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     // The Start menu's entries, the program's and the reports', and the desktop's.
     const auto links = [this] { return tree(m_prefix + u"/drive_c/users"_s).filter(u".lnk"_s).join(u'|'); };
 
+    // Into a folder that a setup stopped halfway left, without ruvento.exe or an entry.
+    QVERIFY(QDir().mkpath(installed) && copyFolder(m_unpacked + u"/platforms"_s, installed)
+            && QFile::copy(m_unpacked + u"/Qt6Core.dll"_s, installed + u"/Qt6Core.dll"_s));
     int exitCode = -1;
     runAndSettle({u"cmd"_s, u"/c"_s, u"R:\\older.exe /S /D="_s + folder}, &exitCode);
     if (QTest::currentTestFailed())
@@ -361,8 +376,7 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
         QVERIFY2(QFileInfo::exists(installed + u'/' + file.toString()), qPrintable(file.toString()));
     QVERIFY(QFileInfo(reports).isDir());
     QVERIFY2(links().count(u".lnk"_s) == 3 && links().contains(u"/Report di Ruvento.lnk"_s), qPrintable(links()));
-    const QString key = u"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ruvento"_s;
-    const Outcome entry = run(WineRunner, {u"reg"_s, u"query"_s, key}, m_desktop.environment());
+    const Outcome entry = run(WineRunner, {u"reg"_s, u"query"_s, UninstallKey}, m_desktop.environment());
     QVERIFY2(entry.finished && entry.exitCode == 0 && entry.out.contains(u"DisplayVersion"_s), qPrintable(entry.err));
 
     // While the installed program runs from the folder, the setup program
@@ -376,7 +390,7 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
         QVERIFY2(m_desktop.waitForWindow(ruvento, MainWindowTitle, &saved) != 0, qPrintable(saved));
         QVERIFY(QFile::copy(installed + u"/Uninstall.exe"_s, drive + u"/un.exe"_s));
         for (const QString &refused : {setup.last(), u"R:\\un.exe /S _?="_s + folder})
-            QCOMPARE(run(WineRunner, {u"cmd"_s, u"/c"_s, refused}, m_desktop.environment()).exitCode, 2);
+            QCOMPARE(run(WineRunner, {u"cmd"_s, u"/c"_s, refused}, m_desktop.environment()).exitCode, 10);
         QVERIFY(QFileInfo::exists(obsolete));
         saveWorkedExample(m_desktop, ruvento, QDir(reports), &saved);
         if (QTest::currentTestFailed())
@@ -386,12 +400,13 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     QCOMPARE(report.size(), 1);
     const QStringList onlyTheReport{u"Shared/"_s, u"Shared/Sistemi/"_s, u"Shared/Sistemi/"_s + report.first()};
 
-    // Closed, the older Ruvento gives way whole to this one; the report stays.
+    // Closed, the older Ruvento gives way whole to this one; the report and a file of its user's stay.
+    QVERIFY(QFile::copy(m_unpacked + u"/LEGGIMI.txt"_s, installed + u"/appunti.txt"_s));
     runAndSettle(setup, &exitCode);
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(exitCode, 0);
-    QVERIFY(!QFileInfo::exists(obsolete));
+    QVERIFY(!QFileInfo::exists(obsolete) && QFile::remove(installed + u"/appunti.txt"_s));
     QCOMPARE(QDir(reports).entryList(QDir::Files), report);
     // What a signed setup program installs is signed, its uninstaller too.
     const QStringList signedFiles =
@@ -427,7 +442,11 @@ void tst_WindowsFolder::setupInstallsAndUninstallingKeepsTheReports()
     runAndSettle({u"cmd"_s, u"/c"_s, u"R:\\setup.exe /S /D=R:\\Altrove"_s}, &exitCode);
     QCOMPARE(exitCode, 0);
     QCOMPARE(tree(installed), onlyTheReport);
-    QVERIFY(run(WineRunner, {u"reg"_s, u"query"_s, key}).out.contains(u"R:\\Altrove\\Uninstall.exe"_s));
+    // The older uninstaller, run now, leaves the live entry and shortcuts alone.
+    runAndSettle({u"cmd"_s, u"/c"_s, u"R:\\un.exe /S _?="_s + folder}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    QVERIFY(run(WineRunner, {u"reg"_s, u"query"_s, UninstallKey}).out.contains(u"R:\\Altrove\\Uninstall.exe"_s));
+    QCOMPARE(links().count(u".lnk"_s), 3);
     // Uninstalled without a report: nothing of it stays, its folder included.
     runAndSettle({u"R:\\Altrove\\Uninstall.exe"_s, u"/S"_s}, &exitCode);
     QVERIFY(!QFileInfo::exists(drive + u"/Altrove"_s));
