@@ -149,7 +149,8 @@ make_system() {
 
 # Records in ROOT the moment its packages were taken from the archive, which
 # a release's buildinfo names (scripts/buildinfo.sh): the snapshot to take
-# them from again. scripts/setup.sh moves it on when it installs a package.
+# them from again. It moves only when asked: a package that a list adds
+# later changes no release's bytes by the day it was installed.
 record_date() {
     mkdir -p "$1/var/lib/ruvento"
     date -u +%Y%m%dT%H%M%SZ >"$1/var/lib/ruvento/environment-date"

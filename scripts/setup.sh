@@ -44,9 +44,3 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -qq
 "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-# In a system of scripts/debian.sh, the moment its packages were last taken
-# from Debian's archive, which a release's buildinfo gives (scripts/buildinfo.sh).
-environment_date=/var/lib/ruvento/environment-date
-if [[ -f "$environment_date" ]]; then
-    date -u +%Y%m%dT%H%M%SZ | "${as_root[@]}" tee "$environment_date" >/dev/null
-fi
