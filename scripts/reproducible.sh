@@ -41,10 +41,10 @@ fail() {
     exit 1
 }
 clone="$(mktemp -d)"
-silent_PID=""
+server_pid=""
 # The run's files go with it, and so does its timestamp server that never answers.
 end() {
-    [[ -z "$silent_PID" ]] || kill "$silent_PID"
+    [[ -z "$server_pid" ]] || kill "$server_pid"
     rm -rf "$clone"
 }
 trap end EXIT
@@ -127,6 +127,9 @@ coproc silent { exec python3 -c 'import socket, time
 server = socket.create_server(("127.0.0.1", 0))
 print(server.getsockname()[1], flush=True)
 time.sleep(86400)'; }
+# Bash unsets silent_PID whenever it reaps the server, so the pid is kept apart.
+# shellcheck disable=SC2154 # set by coproc above
+server_pid="$silent_PID"
 read -r port <&"${silent[0]}"
 echo 0000 >"$clone/wrong-pin"
 refuses "the PIN or password of the key was refused (tried once" env "${token[@]}" \
@@ -134,8 +137,8 @@ refuses "the PIN or password of the key was refused (tried once" env "${token[@]
     scripts/sign-file.sh "$clone/pin" ruvento.exe "$program"
 refuses "no timestamp from http://127.0.0.1:$port/ in 3 tries" env "${token[@]}" \
     RUVENTO_SIGN_TIMESTAMP_URL="http://127.0.0.1:$port/" scripts/sign-release.sh "$here"
-kill "$silent_PID"
-silent_PID=""
+kill "$server_pid"
+server_pid=""
 [[ ! -e "$here/signed" ]] || fail "a signing stopped for its timestamps left $here/signed"
 
 start=$SECONDS
